@@ -1,0 +1,31 @@
+# Scoutwell: every set-up step of a fresh Debian machine behind two commands,
+# `make run` and `make test`.
+BUILD_DIR  ?= build
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_ARGS ?=
+
+.PHONY: deps configure build run test tsan clean
+
+deps:
+	@scripts/deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS)
+
+build: configure
+	cmake --build $(BUILD_DIR)
+
+run: build
+	$(BUILD_DIR)/bin/scoutwell
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+# The threaded tests under ThreadSanitizer, in a build folder of their own.
+tsan: deps
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCOUTWELL_TSAN=ON
+	cmake --build build-tsan
+	ctest --test-dir build-tsan --output-on-failure -L threads
+
+clean:
+	rm -rf $(BUILD_DIR) build-tsan

@@ -1,0 +1,2 @@
+// Filled in by the command-line code.
+namespace scoutwell {}

@@ -1,0 +1,80 @@
+// What the engine needs of the file system, behind an interface so that tests can put
+// faults in its way. The program uses the POSIX implementation of platform/.
+//
+// Folders are opened relative to their parent where the implementation can (directory
+// descriptors), so the process's current directory is never involved and several
+// searches can run at once.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/DateTime.h"
+
+namespace scoutwell {
+
+enum class EntryType : std::uint8_t { Unknown, Directory, File, Link, Other };
+
+struct EntryInfo {
+    std::uint64_t size = 0;
+    FileTime modified = 0;
+    bool isDirectory = false;
+};
+
+// One open folder being enumerated.
+class Directory {
+public:
+    virtual ~Directory() = default;
+    // The next entry other than "." and ".."; false at the end or on an error. `name` stays
+    // valid until the next call.
+    virtual bool next(std::string_view& name, EntryType& type) = 0;
+    // Size and time of an entry of this folder; a link describes itself.
+    virtual bool stat(std::string_view name, EntryInfo& info) = 0;
+    // Opens a subfolder of this folder for the walk; nullptr when it cannot be entered or
+    // must not be walked into (another file system where the walk is kept on one).
+    virtual std::unique_ptr<Directory> openSubfolder(std::string_view name) = 0;
+    // False when closing failed.
+    virtual bool close() = 0;
+};
+
+// One regular file open for reading.
+class ReadableFile {
+public:
+    virtual ~ReadableFile() = default;
+    // Bytes read, 0 at the end, -1 on a read error.
+    virtual long read(char* buffer, std::size_t size) = 0;
+};
+
+struct MountPoint {
+    std::string path;  // ends with '/'
+    std::string fsType;
+    std::string source;
+    bool local = false;  // a local, non-removable block device
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Opens a look-in folder by its full path. With stayOnFileSystem, the walk below it
+    // never enters another file system.
+    virtual std::unique_ptr<Directory> openFolder(const std::string& path,
+                                                  bool stayOnFileSystem) = 0;
+    // Opens a regular file for a contents scan (links are followed); nullptr for anything
+    // else (folders, FIFOs, devices, sockets) and for files that cannot be opened.
+    virtual std::unique_ptr<ReadableFile> openForScan(const std::string& folder,
+                                                      const std::string& name) = 0;
+    virtual bool isDirectory(const std::string& path) = 0;
+    virtual bool exists(const std::string& path) = 0;
+    // The mounted file systems in mount-table order, pseudo file systems left out.
+    virtual std::vector<MountPoint> mounts() = 0;
+};
+
+// The file system every search uses. The program and the tests install one; without it
+// the engine has none and every folder is skipped.
+FileSystem* fileSystem();
+void setFileSystem(FileSystem* fs);
+
+}  // namespace scoutwell

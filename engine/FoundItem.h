@@ -1,0 +1,167 @@
+// Found files and folders, the matching lines of a file, and the sink through which the
+// engine hands found items on.
+//
+// An item renders its own size, type, modified and summary texts and its output rows.
+// Items of one folder share the folder's location text instead of copying it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "engine/DateTime.h"
+
+namespace scoutwell {
+
+class SearchCriteria;
+class SearchExpression;
+
+using SharedText = std::shared_ptr<const std::string>;
+inline SharedText makeSharedText(std::string s) {
+    return std::make_shared<const std::string>(std::move(s));
+}
+
+// What the contents view keeps for one segment of a hit line (before the match, the
+// match, after it) between layouts.
+struct HitSegmentCache {
+    std::string text;
+    int firstLineWidth = -1;  // key of the last wrap
+    int nextLinesWidth = -1;
+    bool wrap = false;
+    bool textTaken = false;
+    int lastPieceWidth = 0;  // extent of the last wrapped piece
+    int lastPieceHeight = 0;
+    std::vector<std::pair<int, int>> pieces;  // start and length of each wrapped piece
+};
+
+class HitLine {
+public:
+    static constexpr int kWindow = 5000;
+
+    // Keeps the whole line when it is shorter than the window, else a window of it that
+    // shows as much of the match as fits.
+    HitLine(std::string_view line, int matchStart, int matchLength, int lineNumber);
+    HitLine(const HitLine& other);
+    HitLine& operator=(const HitLine& other);
+    HitLine(HitLine&&) noexcept = default;
+    HitLine& operator=(HitLine&&) noexcept = default;
+
+    std::string text;
+    std::int32_t matchStart = 0;
+    std::int32_t matchLength = 0;
+    std::int32_t lineNumber = 0;
+
+    // The three segment caches, made on first use.
+    std::array<HitSegmentCache, 3>& segmentCaches() const;
+
+private:
+    mutable std::unique_ptr<std::array<HitSegmentCache, 3>> caches_;
+};
+
+class FoundItem {
+public:
+    enum Kind { kFolder = 1, kFile = 2 };
+
+    virtual ~FoundItem() = default;
+
+    // Reads the contents and records the matching lines; returns the number of hit lines.
+    virtual int scanContents(SearchExpression& expression, char* bufferA, char* bufferB,
+                             std::size_t bufferSize, const SearchCriteria& criteria,
+                             bool stopAtFirstChunkWithHit) = 0;
+    // The same with buffers of its own, to the end of the file.
+    virtual int scanContentsFully(SearchExpression& expression, const SearchCriteria& criteria) = 0;
+    virtual std::unique_ptr<FoundItem> clone() const = 0;
+    virtual int kind() const = 0;
+    virtual std::string sizeText() const = 0;
+    // Full path, separator, size text, separator, modified text, "\n".
+    void writeRow(std::string& out, std::string_view separator) const;
+    // Each hit line as number, separator, text, "\n"; one more "\n" after the last. Reads
+    // the whole file first when only part of it was scanned.
+    void writeHits(SearchExpression& expression, const SearchCriteria& criteria, std::string& out,
+                   std::string_view separator);
+    virtual std::string summaryText() const = 0;
+    virtual std::string typeText() const = 0;
+
+    std::string fullPath() const { return *location + name; }
+    std::string modifiedText() const;
+
+    SharedText location;  // the folder holding the item, ending with '/'
+    std::string name;
+    bool hitsComplete = false;
+    std::vector<HitLine> hits;
+    std::int64_t size = 0;  // -1 for a folder
+    FileTime modified = 0;
+
+protected:
+    FoundItem() = default;
+    FoundItem(const FoundItem&) = default;
+    FoundItem(SharedText location, std::string name, std::int64_t size, FileTime modified);
+};
+
+class FoundFolder : public FoundItem {
+public:
+    FoundFolder() { size = -1; }
+    FoundFolder(SharedText location, std::string name, FileTime modified)
+        : FoundItem(std::move(location), std::move(name), -1, modified) {}
+
+    int scanContents(SearchExpression&, char*, char*, std::size_t, const SearchCriteria&,
+                     bool) override {
+        return 0;
+    }
+    int scanContentsFully(SearchExpression&, const SearchCriteria&) override { return 0; }
+    std::unique_ptr<FoundItem> clone() const override;
+    int kind() const override { return kFolder; }
+    std::string sizeText() const override { return {}; }
+    std::string summaryText() const override;
+    std::string typeText() const override { return "File Folder"; }
+};
+
+class FoundFile : public FoundItem {
+public:
+    static constexpr std::size_t kBufferSize = 51500;
+    static constexpr std::size_t kCarry = 1500;
+
+    FoundFile() = default;
+    FoundFile(SharedText location, std::string name, std::int64_t size, FileTime modified)
+        : FoundItem(std::move(location), std::move(name), size, modified) {}
+
+    int scanContents(SearchExpression& expression, char* bufferA, char* bufferB,
+                     std::size_t bufferSize, const SearchCriteria& criteria,
+                     bool stopAtFirstChunkWithHit) override;
+    int scanContentsFully(SearchExpression& expression, const SearchCriteria& criteria) override;
+    std::unique_ptr<FoundItem> clone() const override;
+    int kind() const override { return kFile; }
+    std::string sizeText() const override;
+    std::string summaryText() const override;
+    std::string typeText() const override;
+};
+
+// Where found items leave the engine. The item passed stays the caller's; a sink copies
+// what it keeps.
+class FoundItemSink {
+public:
+    virtual ~FoundItemSink() = default;
+    virtual void add(const FoundItem& item) = 0;
+};
+
+// Type names by default text ("TXT File"): the program installs a provider that asks the
+// desktop's type database; without one, or for an empty answer, the default text stands.
+using TypeNameProvider = std::function<std::string(const std::string& path)>;
+void setTypeNameProvider(TypeNameProvider provider);
+
+// The process-wide cache behind typeText(); used from the GUI thread only.
+class TypeNameCache {
+public:
+    static std::string lookup(const std::string& defaultText, const std::string& path);
+    static void clear();
+};
+
+// "%lld KB" of the size in KB, rounded up.
+std::string sizeTextForBytes(std::int64_t size);
+
+}  // namespace scoutwell

@@ -1,0 +1,92 @@
+// The program's own regular-expression engine: a two-pass compiler that turns a pattern
+// into a compact program of nodes, and a backtracking matcher that walks the program.
+//
+//   RegExp re;
+//   if (re.compile("ab*c")) { int length; int start = re.search("xabbc", length); }
+//
+// Syntax: literal bytes; `\c` (c taken literally); `.`; `[set]` and `[^set]`; `^` and `$`
+// (start and end of the subject); `( )` groups, at most 9; `*`, `+`, `?`; `|`.
+// The match found is the leftmost one and, at that offset, the first in the matcher's
+// order of preference (alternatives in order, repetitions longest first), not the longest.
+//
+// The matcher keeps its own stack and remembers which (node, position) pairs have failed,
+// so no search takes more than program size times subject length steps and no input can
+// exhaust the thread's stack.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scoutwell {
+
+class RegExp {
+public:
+    static constexpr int kMaxGroups = 10;  // group 0 is the whole match
+    static constexpr std::size_t kMaxProgramSize = 32767;
+
+    enum Opcode : std::uint8_t {
+        End = 0,
+        LineStart = 1,
+        LineEnd = 2,
+        AnyByte = 3,
+        InSet = 4,
+        NotInSet = 5,
+        Alternative = 6,
+        LoopBack = 7,
+        Literal = 8,
+        Empty = 9,
+        ZeroOrMore = 10,
+        OneOrMore = 11,
+        GroupOpen = 20,   // + n, n = 1..9
+        GroupClose = 30,  // + n, n = 1..9
+    };
+
+    RegExp();
+    RegExp(const RegExp& other);
+    RegExp& operator=(const RegExp& other);
+    RegExp(RegExp&&) noexcept;
+    RegExp& operator=(RegExp&&) noexcept;
+    ~RegExp();
+
+    // Compiles `pattern` (up to its first NUL byte); replaces any earlier program. A tenth
+    // group is reported through showMessage() before failing.
+    bool compile(std::string_view pattern);
+
+    // Searches `subject` (up to its first NUL byte). Returns the byte offset of the match
+    // or -1; `matchLength` is the match's length, 0 when nothing matched.
+    int search(std::string_view subject, int& matchLength);
+
+    bool hasProgram() const { return !program_.empty(); }
+    const std::vector<std::uint8_t>& program() const { return program_; }
+    std::uint8_t firstByte() const { return firstByte_; }
+    bool anchored() const { return anchored_; }
+    // The literal every match contains; empty when none is known.
+    std::string_view mustContain() const;
+
+    // Positions of the last successful search, as byte offsets into the subject; -1 where
+    // nothing was recorded. Index 0 is the whole match.
+    int groupStart(int n) const { return groupStart_[n]; }
+    int groupEnd(int n) const { return groupEnd_[n]; }
+    const std::string& matchedText() const { return matchedText_; }
+
+private:
+    struct Matcher;
+
+    std::vector<std::uint8_t> program_;
+    std::uint8_t firstByte_ = 0;
+    bool anchored_ = false;
+    std::uint32_t mustOffset_ = 0;  // into program_
+    std::uint32_t mustLength_ = 0;  // 0 = none
+    int groupStart_[kMaxGroups];
+    int groupEnd_[kMaxGroups];
+    std::string matchedText_;
+    std::vector<std::uint64_t> failedStates_;  // reused between searches
+};
+
+// The compiler's message for a tenth group.
+inline constexpr const char* kTooManyParensMessage =
+    "Too many parens (). Max number allowed in expression is %d\n";
+
+}  // namespace scoutwell

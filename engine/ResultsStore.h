@@ -1,0 +1,65 @@
+// The document's found items: copies of what the engine delivered, in the order added or
+// of the last sort, behind one lock that every operation takes for its whole duration.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+#include "engine/FoundItem.h"
+
+namespace scoutwell {
+
+class ResultsStore : public FoundItemSink {
+public:
+    ResultsStore();
+
+    // Clones the item outside the lock and appends the clone under it.
+    void add(const FoundItem& item) override;
+    void clear();
+    std::size_t count() const;
+
+    void sortByName();
+    void sortByLocation();
+    void sortBySize();
+    void sortByType();
+    void sortByModified();
+
+    // Runs `reader` with the items under the lock; the items must not be kept.
+    template <class Reader>
+    auto read(Reader&& reader) const {
+        std::lock_guard<std::mutex> guard(lock_);
+        return reader(static_cast<const std::vector<std::unique_ptr<FoundItem>>&>(items_));
+    }
+    // The same with write access, for scans that complete an item's hits.
+    template <class Writer>
+    auto modify(Writer&& writer) {
+        std::lock_guard<std::mutex> guard(lock_);
+        return writer(items_);
+    }
+
+    // Copies of all items, in the current order.
+    std::vector<std::unique_ptr<FoundItem>> snapshot() const;
+    // Index of the item with this full path, or -1.
+    long indexOfPath(std::string_view fullPath) const;
+    // Removes the item with this full path; false when there is none.
+    bool removePath(std::string_view fullPath);
+
+private:
+    template <class Less>
+    void sortWith(Less less);
+
+    mutable std::mutex lock_;
+    std::vector<std::unique_ptr<FoundItem>> items_;
+};
+
+// The five orders of the result list; each answers whether a comes before b.
+bool lessByName(const FoundItem& a, const FoundItem& b);
+bool lessByLocation(const FoundItem& a, const FoundItem& b);
+bool lessBySize(const FoundItem& a, const FoundItem& b);
+bool lessByType(const FoundItem& a, const FoundItem& b);
+bool lessByModified(const FoundItem& a, const FoundItem& b);
+
+}  // namespace scoutwell

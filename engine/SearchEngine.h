@@ -1,0 +1,108 @@
+// One search: expands the look-in list, walks every folder depth-first (a folder's own
+// entries before any of its subfolders), tests each entry, scans contents at once or in a
+// second phase, and hands found items to the criteria's sink.
+//
+//   SearchEngine engine(&criteria, &notifier);
+//   engine.start();          // on a worker thread named "scoutwell-search"
+//   criteria.requestStop();  // from any thread
+//   engine.join();
+//
+// run() does the same on the calling thread (the unattended mode, with no notifier).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/FoundItem.h"
+#include "engine/SearchExpression.h"
+
+namespace scoutwell {
+
+class SearchCriteria;
+class Directory;
+
+// A heap note that some messages carry; the receiver owns and deletes it.
+class SearchProgressNote {
+public:
+    SearchProgressNote() = default;
+    SearchProgressNote(int position, std::string text) : position(position), text(std::move(text)) {}
+    virtual ~SearchProgressNote() = default;
+
+    std::int32_t position = 0;
+    std::string text;
+};
+
+// Posts a message to every view of a document, in view order. Posting never blocks.
+class SearchNotifier {
+public:
+    virtual ~SearchNotifier() = default;
+    virtual void post(int message, std::unique_ptr<SearchProgressNote> note) = 0;
+};
+
+inline constexpr const char* kOutOfMemoryMessage =
+    "Scoutwell ran out of memory during search. Try the search again with the 'One Phase "
+    "Search' option. If the problem persists please contact Scoutwell technical support.";
+inline constexpr const char* kUnexpectedExceptionMessage =
+    "Scoutwell encountered an unexpected exception during the search. If the problem "
+    "persists please contact technical support.";
+inline constexpr const char* kCloseFindHandleMessage = "Could not close the Find handle";
+inline constexpr const char* kFolderNoteFormat = "Phase %d searching %s";
+inline constexpr const char* kProgressNoteFormat = "%dMb of %dMb";
+
+using DriveList = std::vector<std::string>;
+
+// The mount points of local, non-removable block-device file systems (all mounted file
+// systems a user would search when !fixedOnly), each ending with '/'; "/" alone when none
+// qualifies. Returns the number of entries.
+int fillDriveList(DriveList& list, bool fixedOnly);
+
+class SearchEngine {
+public:
+    SearchEngine(SearchCriteria* criteria, SearchNotifier* notifier);
+    ~SearchEngine();
+    SearchEngine(const SearchEngine&) = delete;
+    SearchEngine& operator=(const SearchEngine&) = delete;
+
+    // The whole search on the calling thread. 1, or 0 with no criteria or when the
+    // contents expression does not compile.
+    int run();
+
+    // run() on a worker thread of its own; join() waits for it.
+    void start();
+    void join();
+    bool running() const { return thread_.joinable(); }
+
+    SearchCriteria* criteria() const { return criteria_; }
+
+private:
+    struct Walk;
+
+    void searchLookInFolder(const std::string& folder, bool stayOnFileSystem);
+    void walkFolder(std::unique_ptr<Directory> dir, const std::string& folder);
+    void secondPhase();
+    void postNote(int message, int position, std::string text);
+    void postNewResultsIfDue(bool force);
+    bool stopRequested() const;
+    void deliver(const FoundItem& item);
+
+    SearchCriteria* criteria_;
+    SearchNotifier* notifier_;
+    SearchExpression nameExpression_;
+    SearchExpression contentsExpression_;
+    bool nameFilterOn_ = false;
+    bool dateFilterOn_ = false;
+    bool sizeFilterOn_ = false;
+    std::uint32_t lastFolderNoteTick_ = 0;
+    std::uint32_t lastNewResultsTick_ = 0;
+    bool itemsAdded_ = false;
+    std::unique_ptr<char[]> bufferA_;
+    std::unique_ptr<char[]> bufferB_;
+    std::size_t bufferSize_ = FoundFile::kBufferSize;
+    std::vector<std::unique_ptr<FoundFile>> pendingFiles_;
+    std::thread thread_;
+};
+
+}  // namespace scoutwell

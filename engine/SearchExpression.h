@@ -1,0 +1,50 @@
+// One regular expression with its case rule, compiled on demand, reporting errors in the
+// program's words. Used by the search for names and lines, by the contents view for
+// highlighting and by the expression test dialog.
+//
+//   SearchExpression e;
+//   std::string error;
+//   if (!e.set("todo|fixme", /*matchCase=*/false, /*compileNow=*/true, &error)) show(error);
+//   int start, length;
+//   if (e.find(line, start, length)) ...
+//
+// An instance is used by one thread at a time.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/RegExp.h"
+
+namespace scoutwell {
+
+inline constexpr const char* kExpressionNotValid = "The expression: %s is not valid";
+
+class SearchExpression {
+public:
+    // Stores the pattern (lower-cased when !matchCase) and the case rule. With compileNow
+    // returns compile(errorOut); else returns true and compiles at the first find().
+    bool set(std::string_view pattern, bool matchCase, bool compileNow, std::string* errorOut);
+
+    // On failure `errorOut` (when given) receives kExpressionNotValid with the stored pattern.
+    bool compile(std::string* errorOut);
+
+    // Searches `subject`; on a match stores its start and length (bytes) and returns true,
+    // else leaves both untouched.
+    bool find(std::string_view subject, int& matchStart, int& matchLength);
+
+    const std::string& pattern() const { return pattern_; }
+    bool matchCase() const { return matchCase_; }
+    bool compiled() const { return compiled_; }
+    RegExp& regExp() { return regExp_; }
+    const RegExp& regExp() const { return regExp_; }
+
+private:
+    std::string pattern_;
+    bool matchCase_ = false;
+    bool compiled_ = false;
+    RegExp regExp_;
+    std::string lowered_;  // reused buffer for case-insensitive subjects
+};
+
+}  // namespace scoutwell
