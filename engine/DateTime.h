@@ -2,7 +2,7 @@
 //
 // A file time counts 100-ns units since 1 January 1601, UTC. An OLE date counts days since
 // 30 December 1899 as a double, local time; below zero the whole-day part and the
-// fraction count in opposite directions (-1.25 is 31 December 1899, 06:00).
+// fraction count in opposite directions (-1.25 is 29 December 1899, 06:00).
 #pragma once
 
 #include <cstdint>
