@@ -1,1 +1,99 @@
-namespace scoutwell {}
+// Preparing a search request, and the per-entry size and date tests.
+#include <string>
+
+#include "engine/FileSystem.h"
+#include "engine/SearchCriteria.h"
+#include "engine/SearchExpression.h"
+#include "engine/Text.h"
+
+namespace scoutwell {
+namespace {
+
+// Puts one backslash before every byte of `specials` (UTF-8 continuation bytes are never
+// among them, so multi-byte characters pass untouched), and applies the DOS wildcard
+// replacements when asked.
+std::string convert(std::string_view in, std::string_view specials, bool dosWildcards) {
+    std::string out;
+    out.reserve(in.size() * 2);
+    for (const char c : in) {
+        if (specials.find(c) != std::string_view::npos) {
+            out += '\\';
+            out += c;
+        } else if (dosWildcards && c == '*') {
+            out += ".*";
+        } else if (dosWildcards && c == '?') {
+            out += '.';
+        } else if (dosWildcards && c == ';') {
+            out += '|';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool isValidSearchDirectory(const std::string& entry) {
+    if (entry.size() < 1 || entry[0] != '/')
+        return false;
+    FileSystem* fs = fileSystem();
+    return fs && fs->isDirectory(entry);
+}
+
+}  // namespace
+
+std::string dosToRegExp(std::string_view dosExpression) {
+    return convert(dosExpression, "\\^$.[()]|+", /*dosWildcards=*/true);
+}
+
+std::string escapeLiteral(std::string_view text) {
+    return convert(text, "\\^$.[()]|?+*", /*dosWildcards=*/false);
+}
+
+bool SearchCriteria::prepare(std::string& errorOut) {
+    if (autoConvertToDos)
+        fileName = dosToRegExp(fileName);
+    if (!treatContentsAsRegExp)
+        containingText = escapeLiteral(containingText);
+    if (searchContents && containingText.empty())
+        searchContents = false;
+
+    SearchExpression check;
+    if (!check.set(fileName, /*matchCase=*/false, /*compileNow=*/true, &errorOut))
+        return false;
+    if (searchContents &&
+        !check.set(containingText, matchContentsCase, /*compileNow=*/true, &errorOut)) {
+        return false;
+    }
+
+    const std::string& label = searchEnvironment().localDrivesLabel;
+    for (const std::string& entry : lookIn) {
+        if (!label.empty() && entry == label)
+            continue;
+        if (!isValidSearchDirectory(entry)) {
+            errorOut = text::format(kInvalidSearchDirectory, entry.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool passesSize(const SearchCriteria& criteria, std::uint64_t size) {
+    if (criteria.sizeMoreThanOn && size < criteria.sizeMoreThan)
+        return false;
+    if (criteria.sizeLessThanOn && size > criteria.sizeLessThan)
+        return false;
+    return true;
+}
+
+bool passesDate(const SearchCriteria& criteria, FileTime modified) {
+    const OleDate date = oleDateFromFileTime(modified);
+    if (criteria.modifiedAfterOn && compareOleDates(date, criteria.modifiedAfter) < 0) {
+        return false;
+    }
+    if (criteria.modifiedBeforeOn && compareOleDates(date, criteria.modifiedBefore) > 0) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace scoutwell

@@ -1,1 +1,290 @@
-namespace scoutwell {}
+#include "engine/SearchEngine.h"
+
+#include <pthread.h>
+
+#include <new>
+
+#include "engine/Clock.h"
+#include "engine/FileSystem.h"
+#include "engine/Messages.h"
+#include "engine/SearchCriteria.h"
+#include "engine/Text.h"
+#include "engine/WindowMessages.h"
+
+namespace scoutwell {
+namespace {
+
+constexpr std::uint32_t kFolderNoteInterval = 100;
+constexpr std::uint32_t kNewResultsInterval = 500;
+constexpr std::int32_t kProgressInterval = 500;
+constexpr std::int64_t kBigFile = 2000000;
+constexpr std::int64_t kProgressMegabyte = 1024000;
+constexpr int kProgressSteps = 50;
+
+inline constexpr const char* kDriveListFailed = "fillDriveList failed to GetLogicalDriveStrings";
+
+}  // namespace
+
+int fillDriveList(DriveList& list, bool fixedOnly) {
+    list.clear();
+    FileSystem* fs = fileSystem();
+    if (!fs) {
+        showMessage(kDriveListFailed);
+        return 0;
+    }
+    for (const MountPoint& m : fs->mounts()) {
+        if (!fixedOnly || m.local)
+            list.push_back(m.path);
+    }
+    if (list.empty())
+        list.push_back("/");
+    return static_cast<int>(list.size());
+}
+
+SearchEngine::SearchEngine(SearchCriteria* criteria, SearchNotifier* notifier)
+    : criteria_(criteria), notifier_(notifier) {}
+
+SearchEngine::~SearchEngine() {
+    join();
+}
+
+void SearchEngine::start() {
+    thread_ = std::thread([this] {
+        pthread_setname_np(pthread_self(), "scoutwell-search");
+        run();
+    });
+}
+
+void SearchEngine::join() {
+    if (thread_.joinable())
+        thread_.join();
+}
+
+bool SearchEngine::stopRequested() const {
+    return criteria_->stopRequested();
+}
+
+void SearchEngine::postNote(int message, int position, std::string text) {
+    if (notifier_) {
+        notifier_->post(message, std::make_unique<SearchProgressNote>(position, std::move(text)));
+    }
+}
+
+void SearchEngine::postNewResults(bool throttled) {
+    if (!notifier_ || !itemsAdded_)
+        return;
+    if (throttled) {
+        const std::uint32_t now = tickCount();
+        if (now - lastNewResultsTick_ <= kNewResultsInterval)
+            return;
+        lastNewResultsTick_ = now;
+    }
+    notifier_->post(WM_SEARCH_NEWRESULTS, nullptr);
+    itemsAdded_ = false;
+}
+
+void SearchEngine::deliver(const FoundItem& item) {
+    if (criteria_->sink)
+        criteria_->sink->add(item);
+    itemsAdded_ = true;
+}
+
+int SearchEngine::run() {
+    if (!criteria_)
+        return 0;
+    SearchCriteria& c = *criteria_;
+    int result = 1;
+    std::vector<std::pair<std::string, bool>> folders;  // path, keep to its file system
+    try {
+        pendingFiles_.clear();
+        nameFilterOn_ = !c.fileName.empty();
+        dateFilterOn_ = c.modifiedAfterOn || c.modifiedBeforeOn;
+        sizeFilterOn_ = c.sizeMoreThanOn || c.sizeLessThanOn;
+
+        bool contentsReady = true;
+        if (c.searchContents) {
+            contentsReady = contentsExpression_.set(c.containingText, c.matchContentsCase,
+                                                    /*compileNow=*/true, nullptr);
+            if (!bufferA_ || !bufferB_) {
+                bufferA_ = std::make_unique<char[]>(bufferSize_);
+                bufferB_ = std::make_unique<char[]>(bufferSize_);
+            }
+            if (!contentsReady)
+                result = 0;
+        }
+
+        if (contentsReady) {
+            const std::string& label = searchEnvironment().localDrivesLabel;
+            for (const std::string& entry : c.lookIn) {
+                if (!label.empty() && entry == label) {
+                    DriveList drives;
+                    fillDriveList(drives, /*fixedOnly=*/true);
+                    for (std::string& d : drives)
+                        folders.emplace_back(std::move(d), true);
+                } else {
+                    folders.emplace_back(entry, false);
+                }
+            }
+            for (const auto& [folder, stay] : folders) {
+                if (stopRequested())
+                    break;
+                searchLookInFolder(folder, stay);
+            }
+            if (c.searchContents && !c.onePhaseSearch)
+                secondPhase();
+            postNewResults(/*throttled=*/false);
+        }
+    } catch (const std::bad_alloc&) {
+        bufferA_.reset();
+        bufferB_.reset();
+        pendingFiles_.clear();
+        showMessage(kOutOfMemoryMessage);
+    } catch (...) {
+        bufferA_.reset();
+        bufferB_.reset();
+        pendingFiles_.clear();
+        showMessage(kUnexpectedExceptionMessage);
+    }
+    folders.clear();
+    if (!stopRequested() && notifier_)
+        notifier_->post(WM_SEARCH_DONE, nullptr);
+    criteria_ = nullptr;
+    return result;
+}
+
+void SearchEngine::searchLookInFolder(const std::string& folder, bool stayOnFileSystem) {
+    const SearchCriteria& c = *criteria_;
+    if (!nameExpression_.set(c.fileName, c.matchFilenameCase, /*compileNow=*/true, nullptr)) {
+        return;
+    }
+    FileSystem* fs = fileSystem();
+    if (!fs)
+        return;
+    std::unique_ptr<Directory> dir = fs->openFolder(folder, stayOnFileSystem);
+    if (!dir)
+        return;
+    walkFolder(std::move(dir), folder);
+}
+
+void SearchEngine::walkFolder(std::unique_ptr<Directory> dir, const std::string& folder) {
+    const SearchCriteria& c = *criteria_;
+    if (notifier_) {
+        const std::uint32_t now = tickCount();
+        if (now - lastFolderNoteTick_ > kFolderNoteInterval) {
+            postNote(WM_SEARCH_FOLDER, 0, text::format(kFolderNoteFormat, 1, folder.c_str()));
+            lastFolderNoteTick_ = now;
+        }
+    }
+
+    // Folders are offered as results only when nothing about them could fail a test they
+    // cannot take (a size) or a scan they cannot have (contents).
+    const bool foldersAreCandidates = !sizeFilterOn_ && !c.searchContents;
+    SharedText location;  // made at the first item of this folder
+    auto locationText = [&] {
+        if (!location)
+            location = makeSharedText(folder);
+        return location;
+    };
+    auto nameMatches = [&](std::string_view name) {
+        if (!nameFilterOn_)
+            return true;
+        int start = 0, length = 0;
+        return nameExpression_.find(name, start, length) != c.excludeFilename;
+    };
+
+    std::vector<std::string> subfolders;
+    std::string_view name;
+    EntryType type = EntryType::Unknown;
+    while (dir->next(name, type)) {
+        if (type == EntryType::Directory) {
+            if (c.subfolders)
+                subfolders.emplace_back(name);
+            if (foldersAreCandidates && nameMatches(name)) {
+                EntryInfo info;
+                if (dir->stat(name, info) && (!dateFilterOn_ || passesDate(c, info.modified))) {
+                    deliver(FoundFolder(locationText(), std::string(name), info.modified));
+                }
+            }
+        } else if (nameMatches(name)) {
+            EntryInfo info;
+            if (dir->stat(name, info) && (!sizeFilterOn_ || passesSize(c, info.size)) &&
+                (!dateFilterOn_ || passesDate(c, info.modified))) {
+                FoundFile file(locationText(), std::string(name),
+                               static_cast<std::int64_t>(info.size), info.modified);
+                if (!c.searchContents) {
+                    deliver(file);
+                } else if (c.onePhaseSearch) {
+                    if (file.scanContents(contentsExpression_, bufferA_.get(), bufferB_.get(),
+                                          bufferSize_, c,
+                                          /*stopAtFirstChunkWithHit=*/true) > 0) {
+                        deliver(file);
+                    }
+                } else {
+                    pendingFiles_.push_back(std::make_unique<FoundFile>(std::move(file)));
+                }
+            }
+        }
+        if (stopRequested())
+            break;
+    }
+    if (!dir->close())
+        showMessage(kCloseFindHandleMessage);
+
+    postNewResults(/*throttled=*/true);
+
+    for (const std::string& sub : subfolders) {
+        if (stopRequested())
+            break;
+        std::unique_ptr<Directory> child = dir->openSubfolder(sub);
+        if (child)
+            walkFolder(std::move(child), folder + sub + "/");
+    }
+}
+
+void SearchEngine::secondPhase() {
+    const SearchCriteria& c = *criteria_;
+    std::uint64_t total = 0;
+    for (const auto& f : pendingFiles_)
+        total += static_cast<std::uint64_t>(f->size);
+    const long long totalMb = static_cast<long long>(total / kProgressMegabyte);
+    std::uint64_t unit = total / kProgressSteps;
+    if (unit == 0)
+        unit = 1;
+    std::uint64_t done = 0;
+    std::uint32_t lastProgressTick = 0;
+
+    for (const auto& file : pendingFiles_) {
+        if (stopRequested())
+            break;
+        if (notifier_) {
+            const std::uint32_t now = tickCount();
+            const bool big = file->size > kBigFile;
+            const auto sinceProgress = static_cast<std::int32_t>(now - lastProgressTick);
+            if (sinceProgress > kProgressInterval || sinceProgress < 0 || big) {
+                postNote(
+                    WM_SEARCH_PROGRESS, static_cast<int>(done / unit),
+                    text::format(kProgressNoteFormat, static_cast<int>(done / kProgressMegabyte),
+                                 static_cast<int>(totalMb)));
+                lastProgressTick = now;
+            }
+            postNewResults(/*throttled=*/true);
+            if (now - lastFolderNoteTick_ > kFolderNoteInterval || big) {
+                postNote(WM_SEARCH_FOLDER, 0,
+                         text::format(kFolderNoteFormat, 2, file->fullPath().c_str()));
+                lastFolderNoteTick_ = now;
+            }
+        }
+        done += static_cast<std::uint64_t>(file->size);
+        if (file->scanContents(contentsExpression_, bufferA_.get(), bufferB_.get(), bufferSize_, c,
+                               /*stopAtFirstChunkWithHit=*/true) > 0) {
+            itemsAdded_ = true;
+            if (c.sink)
+                c.sink->add(*file);
+        }
+    }
+    postNote(
+        WM_SEARCH_PROGRESS, kProgressSteps,
+        text::format(kProgressNoteFormat, static_cast<int>(totalMb), static_cast<int>(totalMb)));
+}
+
+}  // namespace scoutwell

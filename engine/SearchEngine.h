@@ -26,9 +26,10 @@ class Directory;
 
 // A heap note that some messages carry; the receiver owns and deletes it.
 class SearchProgressNote {
-public:
+  public:
     SearchProgressNote() = default;
-    SearchProgressNote(int position, std::string text) : position(position), text(std::move(text)) {}
+    SearchProgressNote(int position, std::string text)
+        : position(position), text(std::move(text)) {}
     virtual ~SearchProgressNote() = default;
 
     std::int32_t position = 0;
@@ -37,7 +38,7 @@ public:
 
 // Posts a message to every view of a document, in view order. Posting never blocks.
 class SearchNotifier {
-public:
+  public:
     virtual ~SearchNotifier() = default;
     virtual void post(int message, std::unique_ptr<SearchProgressNote> note) = 0;
 };
@@ -60,7 +61,7 @@ using DriveList = std::vector<std::string>;
 int fillDriveList(DriveList& list, bool fixedOnly);
 
 class SearchEngine {
-public:
+  public:
     SearchEngine(SearchCriteria* criteria, SearchNotifier* notifier);
     ~SearchEngine();
     SearchEngine(const SearchEngine&) = delete;
@@ -77,14 +78,14 @@ public:
 
     SearchCriteria* criteria() const { return criteria_; }
 
-private:
-    struct Walk;
-
+  private:
     void searchLookInFolder(const std::string& folder, bool stayOnFileSystem);
     void walkFolder(std::unique_ptr<Directory> dir, const std::string& folder);
     void secondPhase();
     void postNote(int message, int position, std::string text);
-    void postNewResultsIfDue(bool force);
+    // WM_SEARCH_NEWRESULTS when items arrived since the last one (throttled: and the
+    // last one is more than 500 ms old).
+    void postNewResults(bool throttled);
     bool stopRequested() const;
     void deliver(const FoundItem& item);
 

@@ -1,1 +1,304 @@
-namespace scoutwell {}
+#include "platform/posix/PosixFileSystem.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <utility>
+
+namespace scoutwell {
+namespace {
+
+FileTime modifiedOf(const struct stat& st) {
+    return fileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+}
+
+std::string readWholeFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A block device is removable when the kernel says so of the device or, for a partition,
+// of the disk that holds it.
+bool isRemovableBlockDevice(unsigned major, unsigned minor) {
+    char path[96];
+    std::snprintf(path, sizeof path, "/sys/dev/block/%u:%u/removable", major, minor);
+    std::string flag = readWholeFile(path);
+    if (flag.empty()) {
+        std::snprintf(path, sizeof path, "/sys/dev/block/%u:%u/../removable", major, minor);
+        flag = readWholeFile(path);
+    }
+    return !flag.empty() && flag[0] == '1';
+}
+
+class PosixReadableFile : public ReadableFile {
+  public:
+    explicit PosixReadableFile(int fd) : fd_(fd) {}
+    ~PosixReadableFile() override { ::close(fd_); }
+
+    long read(char* buffer, std::size_t size) override {
+        std::size_t got = 0;
+        // A short read from a regular file only means the end; keep reading until the
+        // chunk is full so chunk boundaries do not depend on the kernel.
+        while (got < size) {
+            const ssize_t n = ::read(fd_, buffer + got, size - got);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return got > 0 ? static_cast<long>(got) : -1;
+            }
+            if (n == 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        return static_cast<long>(got);
+    }
+
+  private:
+    int fd_;
+};
+
+class PosixDirectory : public Directory {
+  public:
+    PosixDirectory(PosixFileSystem& fs, int fd, DIR* dir, std::string path, dev_t device,
+                   dev_t rootDevice, bool stayOnFileSystem, bool rootIsPseudo)
+        : fs_(fs),
+          fd_(fd),
+          dir_(dir),
+          path_(std::move(path)),
+          device_(device),
+          rootDevice_(rootDevice),
+          stay_(stayOnFileSystem),
+          rootIsPseudo_(rootIsPseudo) {}
+
+    ~PosixDirectory() override {
+        if (dir_)
+            closedir(dir_);
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+    bool next(std::string_view& name, EntryType& type) override {
+        if (!dir_)
+            return false;
+        for (;;) {
+            errno = 0;
+            const dirent* e = readdir(dir_);
+            if (!e)
+                return false;
+            const char* n = e->d_name;
+            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+                continue;
+            name = n;
+            type = typeOf(e);
+            return true;
+        }
+    }
+
+    bool stat(std::string_view name, EntryInfo& info) override {
+        struct stat st;
+        if (!statName(name, st))
+            return false;
+        info.size = static_cast<std::uint64_t>(st.st_size);
+        info.modified = modifiedOf(st);
+        info.isDirectory = S_ISDIR(st.st_mode);
+        return true;
+    }
+
+    std::unique_ptr<Directory> openSubfolder(std::string_view name) override {
+        nameBuffer_.assign(name);
+        const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+        int fd = ::openat(fd_, nameBuffer_.c_str(), flags);
+        if (fd < 0 && errno == EMFILE) {
+            // Very deep trees run out of descriptors: no parent descriptor is needed when
+            // the folder is opened by its full path.
+            fd = ::open((path_ + nameBuffer_).c_str(), flags);
+        }
+        if (fd < 0)
+            return nullptr;
+        struct stat st;
+        if (::fstat(fd, &st) != 0) {
+            ::close(fd);
+            return nullptr;
+        }
+        if (st.st_dev != device_) {
+            if (stay_ && st.st_dev != rootDevice_) {
+                ::close(fd);
+                return nullptr;
+            }
+            if (!rootIsPseudo_ && isPseudoFileSystem(fs_.fsTypeOfDevice(st.st_dev))) {
+                ::close(fd);
+                return nullptr;
+            }
+        }
+        return open(fs_, fd, path_ + nameBuffer_ + "/", st.st_dev, rootDevice_, stay_,
+                    rootIsPseudo_);
+    }
+
+    bool close() override {
+        if (!dir_)
+            return true;
+        const int r = closedir(dir_);
+        dir_ = nullptr;
+        return r == 0;
+    }
+
+    // Takes fd; enumerates through a duplicate so the descriptor stays usable for openat
+    // after the enumeration has been closed.
+    static std::unique_ptr<Directory> open(PosixFileSystem& fs, int fd, std::string path,
+                                           dev_t device, dev_t rootDevice, bool stay,
+                                           bool rootIsPseudo) {
+        const int enumFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        DIR* dir = enumFd >= 0 ? fdopendir(enumFd) : nullptr;
+        if (!dir) {
+            if (enumFd >= 0)
+                ::close(enumFd);
+            ::close(fd);
+            return nullptr;
+        }
+        return std::make_unique<PosixDirectory>(fs, fd, dir, std::move(path), device, rootDevice,
+                                                stay, rootIsPseudo);
+    }
+
+  private:
+    bool statName(std::string_view name, struct stat& st) {
+        nameBuffer_.assign(name);
+        return ::fstatat(fd_, nameBuffer_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    }
+
+    EntryType typeOf(const dirent* e) {
+        switch (e->d_type) {
+            case DT_DIR:
+                return EntryType::Directory;
+            case DT_REG:
+                return EntryType::File;
+            case DT_LNK:
+                return EntryType::Link;
+            case DT_UNKNOWN: {
+                struct stat st;
+                if (!statName(e->d_name, st))
+                    return EntryType::Unknown;
+                if (S_ISDIR(st.st_mode))
+                    return EntryType::Directory;
+                if (S_ISREG(st.st_mode))
+                    return EntryType::File;
+                if (S_ISLNK(st.st_mode))
+                    return EntryType::Link;
+                return EntryType::Other;
+            }
+            default:
+                return EntryType::Other;
+        }
+    }
+
+    PosixFileSystem& fs_;
+    int fd_;
+    DIR* dir_;
+    std::string path_;
+    dev_t device_;
+    dev_t rootDevice_;
+    bool stay_;
+    bool rootIsPseudo_;
+    std::string nameBuffer_;
+};
+
+}  // namespace
+
+std::unique_ptr<Directory> PosixFileSystem::openFolder(const std::string& path,
+                                                       bool stayOnFileSystem) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::string folder = path;
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    const bool rootIsPseudo = isPseudoFileSystem(fsTypeOfDevice(st.st_dev));
+    return PosixDirectory::open(*this, fd, std::move(folder), st.st_dev, st.st_dev,
+                                stayOnFileSystem, rootIsPseudo);
+}
+
+std::unique_ptr<ReadableFile> PosixFileSystem::openForScan(const std::string& folder,
+                                                           const std::string& name) {
+    const std::string path = folder + name;
+    // O_NONBLOCK: opening a FIFO must never wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::make_unique<PosixReadableFile>(fd);
+}
+
+bool PosixFileSystem::isDirectory(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PosixFileSystem::exists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string PosixFileSystem::fsTypeOfDevice(unsigned long device) {
+    std::lock_guard<std::mutex> guard(lock_);
+    const unsigned maj = major(device), min = minor(device);
+    for (int pass = 0; pass < 2; ++pass) {
+        if (!tableRead_ || pass == 1) {
+            table_ = parseMountInfo(readWholeFile("/proc/self/mountinfo"));
+            tableRead_ = true;
+        }
+        for (const MountEntry& e : table_) {
+            if (e.major == maj && e.minor == min)
+                return e.fsType;
+        }
+    }
+    return {};
+}
+
+std::vector<MountPoint> PosixFileSystem::mounts() {
+    const std::vector<MountEntry> entries = parseMountInfo(readWholeFile("/proc/self/mountinfo"));
+    std::vector<MountPoint> out;
+    std::set<std::pair<unsigned, unsigned>> seenDevices;
+    std::set<unsigned long> seenSources;
+    for (const MountEntry& e : entries) {
+        if (isPseudoFileSystem(e.fsType) || isSystemTmpfs(e))
+            continue;
+        // Bind mounts repeat a device; subvolume mounts repeat a source device.
+        if (!seenDevices.insert({e.major, e.minor}).second)
+            continue;
+        MountPoint m;
+        m.path = e.mountPoint;
+        m.fsType = e.fsType;
+        m.source = e.source;
+        struct stat st;
+        if (!e.source.empty() && e.source[0] == '/' && ::stat(e.source.c_str(), &st) == 0 &&
+            S_ISBLK(st.st_mode)) {
+            if (!seenSources.insert(st.st_rdev).second)
+                continue;
+            m.local = !isRemovableBlockDevice(major(st.st_rdev), minor(st.st_rdev));
+        }
+        out.push_back(std::move(m));
+    }
+    return out;
+}
+
+}  // namespace scoutwell
