@@ -1,1 +1,180 @@
-namespace scoutwell {}
+#include "engine/FoundItem.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+#include "engine/SearchCriteria.h"
+#include "engine/Text.h"
+
+namespace scoutwell {
+namespace {
+
+constexpr const char* kSizeTextFormat = "%lld KB";
+constexpr const char* kFileSummaryFormat = "%s   (%s,  %s)";
+constexpr const char* kFolderSummaryFormat = "%s   (%s)";
+constexpr const char* kPlainFileType = "File";
+constexpr const char* kLineEnd = "\n";
+constexpr std::int64_t kBytesPerKb = 1024;
+
+// Shown texts by default text. Sorting by type asks for every item's type many times, so
+// the provider (a desktop database lookup) runs once per extension.
+struct TypeNames {
+    std::mutex mutex;
+    TypeNameProvider provider;
+    std::map<std::string, std::string> cache;
+};
+
+TypeNames& typeNames() {
+    static TypeNames names;
+    return names;
+}
+
+std::string defaultTypeText(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return kPlainFileType;
+    std::string text = path.substr(dot + 1);
+    text += ' ';
+    return text::toUpper(text) + kPlainFileType;
+}
+
+}  // namespace
+
+HitLine::HitLine(std::string_view line, int start, int length, int number)
+    : matchStart(start), matchLength(length), lineNumber(number) {
+    const auto lineSize = static_cast<std::int64_t>(line.size());
+    if (lineSize < kWindow) {
+        text.assign(line);
+        return;
+    }
+    // The scanner always passes a match inside the line; clamping keeps a wrong caller
+    // from reading outside it.
+    const std::int64_t safeStart = std::clamp<std::int64_t>(start, 0, lineSize);
+    if (length >= kWindow) {
+        text.assign(line.substr(static_cast<std::size_t>(safeStart), kWindow));
+        matchStart = 0;
+        matchLength = kWindow;
+        return;
+    }
+    const int side = (kWindow - std::max(length, 0)) / 2;
+    if (safeStart < side) {
+        text.assign(line.substr(0, kWindow));
+        return;
+    }
+    text.assign(line.substr(static_cast<std::size_t>(safeStart - side), kWindow));
+    matchStart = side;
+}
+
+HitLine::HitLine(const HitLine& other)
+    : text(other.text),
+      matchStart(other.matchStart),
+      matchLength(other.matchLength),
+      lineNumber(other.lineNumber),
+      caches_(other.caches_ ? std::make_unique<std::array<HitSegmentCache, 3>>(*other.caches_)
+                            : nullptr) {}
+
+HitLine& HitLine::operator=(const HitLine& other) {
+    if (this != &other) {
+        HitLine copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+std::array<HitSegmentCache, 3>& HitLine::segmentCaches() const {
+    if (!caches_)
+        caches_ = std::make_unique<std::array<HitSegmentCache, 3>>();
+    return *caches_;
+}
+
+FoundItem::FoundItem(SharedText folder, std::string itemName, std::int64_t bytes,
+                     FileTime lastWrite)
+    : location(std::move(folder)), name(std::move(itemName)), size(bytes), modified(lastWrite) {}
+
+std::string FoundItem::modifiedText() const {
+    return ::scoutwell::modifiedText(modified);
+}
+
+void FoundItem::writeRow(std::string& out, std::string_view separator) const {
+    out += locationText();
+    out += name;
+    out += separator;
+    out += sizeText();
+    out += separator;
+    out += modifiedText();
+    out += kLineEnd;
+}
+
+void FoundItem::writeHits(SearchExpression& expression, const SearchCriteria& criteria,
+                          std::string& out, std::string_view separator) {
+    if (!hitsComplete && criteria.searchContents)
+        scanContentsFully(expression, criteria);
+    for (const HitLine& hit : hits) {
+        out += std::to_string(hit.lineNumber);
+        out += separator;
+        out += hit.text;
+        out += kLineEnd;
+    }
+    if (!hits.empty())
+        out += kLineEnd;
+}
+
+std::unique_ptr<FoundItem> FoundFolder::clone() const {
+    return std::make_unique<FoundFolder>(*this);
+}
+
+std::string FoundFolder::summaryText() const {
+    return text::format(kFolderSummaryFormat, fullPath().c_str(), modifiedText().c_str());
+}
+
+std::unique_ptr<FoundItem> FoundFile::clone() const {
+    return std::make_unique<FoundFile>(*this);
+}
+
+std::string FoundFile::sizeText() const {
+    return sizeTextForBytes(size);
+}
+
+std::string FoundFile::summaryText() const {
+    return text::format(kFileSummaryFormat, fullPath().c_str(), sizeText().c_str(),
+                        modifiedText().c_str());
+}
+
+std::string FoundFile::typeText() const {
+    const std::string path = fullPath();
+    return TypeNameCache::lookup(defaultTypeText(path), path);
+}
+
+void setTypeNameProvider(TypeNameProvider provider) {
+    TypeNames& names = typeNames();
+    std::lock_guard<std::mutex> guard(names.mutex);
+    names.provider = std::move(provider);
+    names.cache.clear();
+}
+
+std::string TypeNameCache::lookup(const std::string& defaultText, const std::string& path) {
+    TypeNames& names = typeNames();
+    std::lock_guard<std::mutex> guard(names.mutex);
+    if (auto it = names.cache.find(defaultText); it != names.cache.end())
+        return it->second;
+    std::string shown = names.provider ? names.provider(path) : std::string();
+    if (shown.empty())
+        shown = defaultText;
+    return names.cache.emplace(defaultText, std::move(shown)).first->second;
+}
+
+void TypeNameCache::clear() {
+    TypeNames& names = typeNames();
+    std::lock_guard<std::mutex> guard(names.mutex);
+    names.cache.clear();
+}
+
+std::string sizeTextForBytes(std::int64_t size) {
+    // 64 bits all the way: a 32-bit count of KB would wrap for files of 2 TB and more.
+    const std::int64_t bytes = size < 0 ? 0 : size;
+    const std::int64_t kb = bytes / kBytesPerKb + (bytes % kBytesPerKb != 0 ? 1 : 0);
+    return text::format(kSizeTextFormat, static_cast<long long>(kb));
+}
+
+}  // namespace scoutwell

@@ -87,7 +87,10 @@ public:
     virtual std::string summaryText() const = 0;
     virtual std::string typeText() const = 0;
 
-    std::string fullPath() const { return *location + name; }
+    std::string fullPath() const { return std::string(locationText()) + name; }
+    std::string_view locationText() const {
+        return location ? std::string_view(*location) : std::string_view();
+    }
     std::string modifiedText() const;
 
     SharedText location;  // the folder holding the item, ending with '/'
@@ -151,6 +154,7 @@ public:
 
 // Type names by default text ("TXT File"): the program installs a provider that asks the
 // desktop's type database; without one, or for an empty answer, the default text stands.
+// Installing a provider empties the cache, so no answer of the previous one lingers.
 using TypeNameProvider = std::function<std::string(const std::string& path)>;
 void setTypeNameProvider(TypeNameProvider provider);
 
