@@ -1,0 +1,121 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "support/TempTree.h"
+
+namespace scoutwell {
+namespace {
+
+TEST(MountTable, ParsesMountInfoLines) {
+    const char* text =
+        "22 27 0:21 / /proc rw,relatime - proc proc rw\n"
+        "27 1 254:0 / / rw,relatime shared:1 master:2 - ext4 /dev/vda rw,discard\n"
+        "40 27 8:17 / /media/My\\040Disk rw - vfat /dev/sdb1 rw\n"
+        "garbage line\n"
+        "41 27 0:44 /sub /home rw - btrfs /dev/sda2 rw\n";
+    const std::vector<MountEntry> e = parseMountInfo(text);
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_EQ(e[0].mountPoint, "/proc/");
+    EXPECT_EQ(e[0].fsType, "proc");
+    EXPECT_EQ(e[1].mountPoint, "/");
+    EXPECT_EQ(e[1].major, 254u);
+    EXPECT_EQ(e[1].fsType, "ext4");
+    EXPECT_EQ(e[1].source, "/dev/vda");
+    EXPECT_EQ(e[2].mountPoint, "/media/My Disk/");
+    EXPECT_EQ(e[3].minor, 44u);
+
+    EXPECT_TRUE(isPseudoFileSystem("sysfs"));
+    EXPECT_TRUE(isPseudoFileSystem("devtmpfs"));
+    EXPECT_FALSE(isPseudoFileSystem("ext4"));
+    EXPECT_FALSE(isPseudoFileSystem("tmpfs"));
+    MountEntry shm;
+    shm.fsType = "tmpfs";
+    shm.mountPoint = "/dev/shm/";
+    EXPECT_TRUE(isSystemTmpfs(shm));
+    shm.mountPoint = "/tmp/";
+    EXPECT_FALSE(isSystemTmpfs(shm));
+}
+
+TEST(PosixFileSystem, EnumeratesEntriesWithTheirTypes) {
+    testing::TempTree tree;
+    tree.file("file.txt", "12345");
+    tree.folder("sub");
+    tree.symlink("link", tree.path("sub"));
+    tree.fifo("pipe");
+    PosixFileSystem fs;
+    auto dir = fs.openFolder(tree.path(), false);
+    ASSERT_TRUE(dir);
+    std::set<std::pair<std::string, EntryType>> seen;
+    std::string_view name;
+    EntryType type;
+    while (dir->next(name, type)) seen.insert({std::string(name), type});
+    EXPECT_EQ(seen, (std::set<std::pair<std::string, EntryType>>{
+                        {"file.txt", EntryType::File},
+                        {"sub", EntryType::Directory},
+                        {"link", EntryType::Link},
+                        {"pipe", EntryType::Other}}));
+    EntryInfo info;
+    ASSERT_TRUE(dir->stat("file.txt", info));
+    EXPECT_EQ(info.size, 5u);
+    EXPECT_GT(info.modified, 0);
+    EXPECT_TRUE(dir->close());
+    // Subfolders open from the folder's descriptor after its enumeration has closed; a
+    // link is never walked into.
+    EXPECT_TRUE(dir->openSubfolder("sub"));
+    EXPECT_FALSE(dir->openSubfolder("link"));
+    EXPECT_FALSE(dir->openSubfolder("missing"));
+}
+
+TEST(PosixFileSystem, OnlyRegularFilesAreOpenedForScanning) {
+    testing::TempTree tree;
+    tree.file("file.txt", "abc");
+    tree.folder("sub");
+    tree.fifo("pipe");
+    tree.symlink("link", tree.path("file.txt"));
+    PosixFileSystem fs;
+    auto f = fs.openForScan(tree.path(), "file.txt");
+    ASSERT_TRUE(f);
+    char buf[8];
+    EXPECT_EQ(f->read(buf, sizeof buf), 3);
+    EXPECT_EQ(f->read(buf, sizeof buf), 0);
+    EXPECT_TRUE(fs.openForScan(tree.path(), "link"));  // followed for reading
+    EXPECT_FALSE(fs.openForScan(tree.path(), "sub"));
+    EXPECT_FALSE(fs.openForScan(tree.path(), "pipe"));  // and no wait for a writer
+    EXPECT_FALSE(fs.openForScan(tree.path(), "missing"));
+    EXPECT_FALSE(fs.openForScan("/dev/", "zero"));
+}
+
+TEST(PosixFileSystem, PseudoFileSystemsAreWalkedOnlyFromInside) {
+    PosixFileSystem fs;
+    auto root = fs.openFolder("/", false);
+    ASSERT_TRUE(root);
+    EXPECT_FALSE(root->openSubfolder("proc"));
+    EXPECT_FALSE(root->openSubfolder("sys"));
+    auto proc = fs.openFolder("/proc/", false);
+    ASSERT_TRUE(proc);
+    EXPECT_TRUE(proc->openSubfolder("self"));
+
+    // A drive-list root keeps the walk on its own file system.
+    auto kept = fs.openFolder("/", true);
+    ASSERT_TRUE(kept);
+    EXPECT_FALSE(kept->openSubfolder("dev"));
+    EXPECT_TRUE(kept->openSubfolder("etc"));
+}
+
+TEST(PosixFileSystem, MountsListEachFileSystemOnceWithoutPseudoOnes) {
+    PosixFileSystem fs;
+    const std::vector<MountPoint> mounts = fs.mounts();
+    std::set<std::string> paths;
+    for (const MountPoint& m : mounts) {
+        EXPECT_FALSE(isPseudoFileSystem(m.fsType)) << m.path;
+        EXPECT_EQ(m.path.back(), '/');
+        EXPECT_TRUE(paths.insert(m.path).second) << m.path;
+    }
+    EXPECT_EQ(paths.count("/proc/"), 0u);
+}
+
+}  // namespace
+}  // namespace scoutwell
