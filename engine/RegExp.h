@@ -9,9 +9,10 @@
 // The match found is the leftmost one and, at that offset, the first in the matcher's
 // order of preference (alternatives in order, repetitions longest first), not the longest.
 //
-// The matcher keeps its own stack and remembers which (node, position) pairs have failed,
-// so no search takes more than program size times subject length steps and no input can
-// exhaust the thread's stack.
+// The matcher keeps its own stack of choice points and, once a search starts to backtrack
+// heavily, remembers which (node, position) pairs have failed, so no search takes
+// exponential time and no input can exhaust the thread's stack. Programs larger than
+// kMaxProgramSize bytes cannot be linked with 16-bit offsets and are refused.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +23,7 @@
 namespace scoutwell {
 
 class RegExp {
-public:
+  public:
     static constexpr int kMaxGroups = 10;  // group 0 is the whole match
     static constexpr std::size_t kMaxProgramSize = 32767;
 
@@ -71,8 +72,10 @@ public:
     int groupEnd(int n) const { return groupEnd_[n]; }
     const std::string& matchedText() const { return matchedText_; }
 
-private:
+  private:
     struct Matcher;
+    struct ChoicePoint;
+    struct GroupEvent;
 
     std::vector<std::uint8_t> program_;
     std::uint8_t firstByte_ = 0;
@@ -82,7 +85,14 @@ private:
     int groupStart_[kMaxGroups];
     int groupEnd_[kMaxGroups];
     std::string matchedText_;
-    std::vector<std::uint64_t> failedStates_;  // reused between searches
+    // Dense index of every node at which the matcher makes a choice, by program offset;
+    // -1 elsewhere. Sizes the table of failed states.
+    std::vector<std::int32_t> stateIndex_;
+    std::int32_t stateCount_ = 0;
+    // Work space of the matcher, kept so that searching line after line does not allocate.
+    std::vector<std::uint64_t> failedStates_;
+    std::vector<ChoicePoint> choices_;
+    std::vector<GroupEvent> events_;
 };
 
 // The compiler's message for a tenth group.

@@ -21,7 +21,7 @@ namespace scoutwell {
 inline constexpr const char* kExpressionNotValid = "The expression: %s is not valid";
 
 class SearchExpression {
-public:
+  public:
     // Stores the pattern (lower-cased when !matchCase) and the case rule. With compileNow
     // returns compile(errorOut); else returns true and compiles at the first find().
     bool set(std::string_view pattern, bool matchCase, bool compileNow, std::string* errorOut);
@@ -29,8 +29,9 @@ public:
     // On failure `errorOut` (when given) receives kExpressionNotValid with the stored pattern.
     bool compile(std::string* errorOut);
 
-    // Searches `subject`; on a match stores its start and length (bytes) and returns true,
-    // else leaves both untouched.
+    // Searches `subject`, compiling first when needed (silently, and only once for a pattern
+    // that does not compile); on a match stores its start and length (bytes) and returns
+    // true, else leaves both untouched.
     bool find(std::string_view subject, int& matchStart, int& matchLength);
 
     const std::string& pattern() const { return pattern_; }
@@ -39,10 +40,11 @@ public:
     RegExp& regExp() { return regExp_; }
     const RegExp& regExp() const { return regExp_; }
 
-private:
+  private:
     std::string pattern_;
     bool matchCase_ = false;
     bool compiled_ = false;
+    bool compileFailed_ = false;  // compile() refused pattern_ since the last set()
     RegExp regExp_;
     std::string lowered_;  // reused buffer for case-insensitive subjects
 };
