@@ -21,11 +21,12 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 
-# The threaded tests under ThreadSanitizer, in a build folder of their own.
+# The engine's tests, threads included, under ThreadSanitizer in a build folder of their own.
 tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCOUTWELL_TSAN=ON
-	cmake --build build-tsan
-	ctest --test-dir build-tsan --output-on-failure -L threads
+	cmake --build build-tsan --target engine_tests platform_tests
+	TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/engine_tests
+	TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/platform_tests
 
 clean:
 	rm -rf $(BUILD_DIR) build-tsan
