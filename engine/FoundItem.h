@@ -40,7 +40,7 @@ struct HitSegmentCache {
 };
 
 class HitLine {
-public:
+  public:
     static constexpr int kWindow = 5000;
 
     // Keeps the whole line when it is shorter than the window, else a window of it that
@@ -59,12 +59,12 @@ public:
     // The three segment caches, made on first use.
     std::array<HitSegmentCache, 3>& segmentCaches() const;
 
-private:
+  private:
     mutable std::unique_ptr<std::array<HitSegmentCache, 3>> caches_;
 };
 
 class FoundItem {
-public:
+  public:
     enum Kind { kFolder = 1, kFile = 2 };
 
     virtual ~FoundItem() = default;
@@ -100,14 +100,14 @@ public:
     std::int64_t size = 0;  // -1 for a folder
     FileTime modified = 0;
 
-protected:
+  protected:
     FoundItem() = default;
     FoundItem(const FoundItem&) = default;
     FoundItem(SharedText location, std::string name, std::int64_t size, FileTime modified);
 };
 
 class FoundFolder : public FoundItem {
-public:
+  public:
     FoundFolder() { size = -1; }
     FoundFolder(SharedText location, std::string name, FileTime modified)
         : FoundItem(std::move(location), std::move(name), -1, modified) {}
@@ -125,7 +125,7 @@ public:
 };
 
 class FoundFile : public FoundItem {
-public:
+  public:
     static constexpr std::size_t kBufferSize = 51500;
     static constexpr std::size_t kCarry = 1500;
 
@@ -147,7 +147,7 @@ public:
 // Where found items leave the engine. The item passed stays the caller's; a sink copies
 // what it keeps.
 class FoundItemSink {
-public:
+  public:
     virtual ~FoundItemSink() = default;
     virtual void add(const FoundItem& item) = 0;
 };
@@ -160,7 +160,7 @@ void setTypeNameProvider(TypeNameProvider provider);
 
 // The process-wide cache behind typeText(); used from the GUI thread only.
 class TypeNameCache {
-public:
+  public:
     static std::string lookup(const std::string& defaultText, const std::string& path);
     static void clear();
 };

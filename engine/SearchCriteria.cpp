@@ -59,12 +59,17 @@ bool isLocalDrivesLabel(std::string_view entry) {
 
 }  // namespace
 
+SearchEnvironment defaultSearchEnvironment() {
+    SearchEnvironment environment;
+    environment.defaultFolder = withOneTrailingSeparator(homeFolder());
+    return environment;
+}
+
 const SearchEnvironment& searchEnvironment() {
     EnvironmentState& state = environmentState();
     std::lock_guard<std::mutex> guard(state.mutex);
     if (!state.ready) {
-        state.environment.defaultFolder = withOneTrailingSeparator(homeFolder());
-        state.environment.localDrivesLabel.clear();
+        state.environment = defaultSearchEnvironment();
         state.ready = true;
     }
     return state.environment;

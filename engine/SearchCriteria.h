@@ -26,6 +26,9 @@ struct SearchEnvironment {
 };
 const SearchEnvironment& searchEnvironment();
 void setSearchEnvironment(SearchEnvironment environment);
+// What searchEnvironment() holds until the program sets one: the user's home folder
+// ($HOME, else the password database) with one trailing '/', and no local-drives label.
+SearchEnvironment defaultSearchEnvironment();
 
 // The label format and the error text for a look-in entry that is not a usable folder.
 inline constexpr const char* kLocalDrivesLabelFormat = "Local hard drives (%s)";
@@ -34,7 +37,7 @@ inline constexpr const char* kInvalidSearchDirectory =
     "with / (e.g. /usr/share) OR a mounted network share (e.g. /mnt/WORKSTATION/Shared_Folder).";
 
 class SearchCriteria {
-public:
+  public:
     // Built-in defaults; lookIn holds the environment's defaultFolder.
     SearchCriteria();
     SearchCriteria(const SearchCriteria& other);
@@ -80,7 +83,7 @@ public:
     bool sizeMoreThanOn = false;
     bool sizeLessThanOn = false;
 
-private:
+  private:
     mutable std::mutex lock_;
     bool stopRequested_ = false;
 };
