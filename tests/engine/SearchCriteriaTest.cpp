@@ -126,19 +126,6 @@ TEST_F(SearchCriteriaTest, CopyingBothWaysAtOnceDoesNotDeadlock) {
     SUCCEED();
 }
 
-TEST_F(SearchCriteriaTest, StopFlagSeenAcrossThreads) {
-    SearchCriteria c;
-    std::thread worker([&] {
-        while (!c.stopRequested())
-            std::this_thread::yield();
-    });
-    c.requestStop();
-    worker.join();
-    EXPECT_TRUE(c.stopRequested());
-    c.clearStop();
-    EXPECT_FALSE(c.stopRequested());
-}
-
 TEST_F(SearchCriteriaTest, LookInFromText) {
     struct Case {
         const char* text;
