@@ -1,1 +1,236 @@
-namespace scoutwell {}
+// Reading a found file's contents in chunks and recording its matching lines.
+//
+// Two caller buffers swap roles every chunk: the raw bytes are read into one while the
+// normalised text (the carried tail of an unfinished line first) is assembled in the other.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "engine/FileSystem.h"
+#include "engine/FoundItem.h"
+#include "engine/Messages.h"
+#include "engine/SearchCriteria.h"
+#include "engine/SearchExpression.h"
+
+namespace scoutwell {
+namespace {
+
+constexpr const char* kReadBufferSizeZero = "Read buffer size zero";
+
+constexpr char kCR = '\r';
+constexpr unsigned char kLF = '\n';
+constexpr unsigned char kTab = '\t';
+constexpr unsigned char kNul = 0;
+constexpr unsigned char kFirstPrintable = 32;
+
+// Turns raw file bytes into text whose only line end is CR, one chunk at a time, giving
+// the same text as normalising the whole file at once.
+//
+// A run of control bytes becomes at most one space, a NUL and the LF of a CR LF pair
+// vanish, and the file never starts with a space made from a control byte.
+class Normaliser {
+  public:
+    Normaliser(bool eolUnix, bool eolMac) : eolUnix_(eolUnix), eolMac_(eolMac) {}
+
+    // Writes at most size + 1 bytes: a CR held back from the previous chunk, then at most
+    // one byte for each byte read.
+    std::size_t feed(const char* in, std::size_t size, char* out) {
+        char* const start = out;
+        for (std::size_t i = 0; i < size; ++i) {
+            const auto b = static_cast<unsigned char>(in[i]);
+            if (heldCR_) {
+                heldCR_ = false;
+                if (b == kLF) {
+                    pass(out, kCR);
+                    control(out, /*silent=*/true);
+                    continue;
+                }
+                settleLoneCR(out);
+            }
+            if (b == static_cast<unsigned char>(kCR)) {
+                // Whether this CR ends a line depends on the byte after it, which may be
+                // the first byte of the next chunk.
+                heldCR_ = true;
+            } else if (b >= kFirstPrintable || b == kTab) {
+                pass(out, static_cast<char>(b));
+            } else if (b == kLF) {
+                if (eolUnix_)
+                    pass(out, kCR);
+                else
+                    control(out, /*silent=*/false);
+            } else {
+                control(out, /*silent=*/b == kNul);
+            }
+        }
+        return static_cast<std::size_t>(out - start);
+    }
+
+    // At the end of the file: settles a CR that ended the last chunk; writes at most one
+    // byte.
+    std::size_t finish(char* out) {
+        char* const start = out;
+        if (heldCR_) {
+            heldCR_ = false;
+            settleLoneCR(out);
+        }
+        return static_cast<std::size_t>(out - start);
+    }
+
+  private:
+    void settleLoneCR(char*& out) {
+        if (eolMac_)
+            pass(out, kCR);
+        else
+            control(out, /*silent=*/false);
+    }
+
+    void pass(char*& out, char c) {
+        *out++ = c;
+        lastWasControl_ = false;
+        atFileStart_ = false;
+    }
+
+    void control(char*& out, bool silent) {
+        if (!silent && !lastWasControl_ && !atFileStart_)
+            *out++ = ' ';
+        lastWasControl_ = true;
+        atFileStart_ = false;
+    }
+
+    const bool eolUnix_;
+    const bool eolMac_;
+    bool heldCR_ = false;  // the last byte seen was a CR, not judged yet
+    bool lastWasControl_ = false;
+    bool atFileStart_ = true;
+};
+
+// Hands every complete line at the front of `text` to `yield` (without its CR), and the
+// front of an overlong unfinished line as a piece ending in an added CR. Returns the bytes
+// consumed; at most FoundFile::kCarry bytes are left over. The piece's CR is written over
+// the byte after it for the duration of the call, hence the writable text.
+template <typename Yield>
+std::size_t splitLines(char* text, std::size_t size, int& lineCounter, Yield&& yield) {
+    std::size_t pos = 0;
+    for (;;) {
+        while (pos < size && text[pos] == kCR) {
+            ++pos;
+            ++lineCounter;
+        }
+        if (pos == size)
+            return pos;
+        const void* cr = std::memchr(text + pos, kCR, size - pos);
+        if (cr != nullptr) {
+            const auto end = static_cast<std::size_t>(static_cast<const char*>(cr) - text);
+            ++lineCounter;
+            yield(std::string_view(text + pos, end - pos), lineCounter);
+            pos = end + 1;
+            continue;
+        }
+        if (size - pos > FoundFile::kCarry) {
+            const std::size_t end = size - FoundFile::kCarry;
+            const char saved = text[end];
+            text[end] = kCR;
+            yield(std::string_view(text + pos, end - pos + 1), lineCounter + 1);
+            text[end] = saved;
+            pos = end;
+        }
+        return pos;
+    }
+}
+
+}  // namespace
+
+int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* bufferB,
+                            std::size_t bufferSize, const SearchCriteria& criteria,
+                            bool stopAtFirstChunkWithHit) {
+    hits.clear();
+    hitsComplete = false;
+    if (bufferSize <= kCarry) {
+        showMessage(kReadBufferSizeZero);
+        return 0;
+    }
+    FileSystem* const fs = fileSystem();
+    if (fs == nullptr || !location)
+        return 0;
+    const std::unique_ptr<ReadableFile> file = fs->openForScan(*location, name);
+    if (!file)
+        return 0;
+
+    const std::size_t chunkSize = bufferSize - kCarry;
+    Normaliser normaliser(criteria.eolUnix, criteria.eolMac);
+    char* raw = bufferA;
+    char* text = bufferB;
+    std::size_t carried = 0;  // bytes of an unfinished line at the start of `text`
+    // A held-back CR settled at the start of a chunk can make the text one byte longer
+    // than a buffer (a full carried tail, the settled CR and a full chunk); only then is
+    // the text assembled here instead.
+    std::string oversized;
+    int lineCounter = 0;
+    bool found = false;
+    const auto searchLine = [&](std::string_view line, int lineNumber) {
+        int matchStart = 0;
+        int matchLength = 0;
+        if (expression.find(line, matchStart, matchLength)) {
+            hits.emplace_back(line, matchStart, matchLength, lineNumber);
+            found = true;
+        }
+    };
+
+    for (;;) {
+        const long got = file->read(raw, chunkSize);
+        if (got < 0)
+            break;
+        const std::size_t size = std::min(static_cast<std::size_t>(got), chunkSize);
+        const bool endOfFile = size < chunkSize;
+
+        // All but the chunk's last byte always fit after the carried tail; the last byte,
+        // the settling of a final CR and the end-of-file CR go through `tail` first.
+        std::size_t length = carried;
+        char tail[4];
+        std::size_t tailLength = 0;
+        if (size > 0) {
+            length += normaliser.feed(raw, size - 1, text + length);
+            tailLength = normaliser.feed(raw + size - 1, 1, tail);
+        }
+        if (endOfFile) {
+            tailLength += normaliser.finish(tail + tailLength);
+            tail[tailLength++] = kCR;
+        }
+        char* lines = text;
+        if (length + tailLength <= bufferSize) {
+            std::memcpy(text + length, tail, tailLength);
+        } else {
+            oversized.assign(text, length);
+            oversized.append(tail, tailLength);
+            lines = oversized.data();
+        }
+        length += tailLength;
+
+        const std::size_t consumed = splitLines(lines, length, lineCounter, searchLine);
+        carried = length - consumed;
+        std::memcpy(raw, lines + consumed, carried);
+        std::swap(raw, text);
+
+        if (endOfFile) {
+            hitsComplete = true;
+            break;
+        }
+        if (found && stopAtFirstChunkWithHit)
+            break;
+        if (criteria.stopRequested())
+            break;
+    }
+    return static_cast<int>(hits.size());
+}
+
+int FoundFile::scanContentsFully(SearchExpression& expression, const SearchCriteria& criteria) {
+    const auto bufferA = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    const auto bufferB = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    return scanContents(expression, bufferA.get(), bufferB.get(), kBufferSize, criteria,
+                        /*stopAtFirstChunkWithHit=*/false);
+}
+
+}  // namespace scoutwell
