@@ -1,5 +1,6 @@
 #include "engine/RegExp.h"
 
+#include <atomic>
 #include <cstring>
 #include <unordered_set>
 #include <utility>
@@ -39,6 +40,8 @@ constexpr std::uint64_t kFreeSteps = 256;
 constexpr std::uint64_t kFreeStepsPerByte = 4;
 // Above this many states the failed-state table is a hash set instead of a bit table.
 constexpr std::uint64_t kMaxStateBits = std::uint64_t{1} << 27;
+
+std::atomic<int> freeStepsForTesting{-1};
 
 bool isRepeat(char c) {
     return c == '*' || c == '+' || c == '?';
@@ -362,6 +365,8 @@ struct RegExp::Matcher {
           length_(static_cast<int>(subject.size())) {
         stateBits_ = static_cast<std::uint64_t>(re.stateCount_) * (length_ + 1);
         stepBudget_ = kFreeSteps + kFreeStepsPerByte * (length_ + 1) + stateBits_ / 64;
+        if (int steps = freeStepsForTesting.load(); steps >= 0)
+            stepBudget_ = steps;
     }
 
     // Runs the program from `start`; on success sets the group positions and `end`.
@@ -603,6 +608,10 @@ RegExp& RegExp::operator=(const RegExp& other) = default;
 RegExp::RegExp(RegExp&&) noexcept = default;
 RegExp& RegExp::operator=(RegExp&&) noexcept = default;
 RegExp::~RegExp() = default;
+
+void RegExp::setFreeStepsForTesting(int steps) {
+    freeStepsForTesting.store(steps);
+}
 
 std::string_view RegExp::mustContain() const {
     if (mustLength_ == 0)

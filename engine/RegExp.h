@@ -66,6 +66,10 @@ class RegExp {
     // The literal every match contains; empty when none is known.
     std::string_view mustContain() const;
 
+    // For tests: the matcher steps a search may take before it starts recording failed
+    // states; negative restores the automatic budget. Affects every RegExp of the process.
+    static void setFreeStepsForTesting(int steps);
+
     // Positions of the last successful search, as byte offsets into the subject; -1 where
     // nothing was recorded. Index 0 is the whole match.
     int groupStart(int n) const { return groupStart_[n]; }
