@@ -17,9 +17,9 @@ TEST(Prepare, DosExpressionsBecomeUnanchoredRegularExpressions) {
         {"", ""},
         {"\xC3\xA4*", "\xC3\xA4.*"},
     };
-    for (const auto& [dos, re] : cases) EXPECT_EQ(dosToRegExp(dos), re) << dos;
-    EXPECT_EQ(escapeLiteral("a.b*c?d+(e)[f]|^$\\"),
-              "a\\.b\\*c\\?d\\+\\(e\\)\\[f\\]\\|\\^\\$\\\\");
+    for (const auto& [dos, re] : cases)
+        EXPECT_EQ(dosToRegExp(dos), re) << dos;
+    EXPECT_EQ(escapeLiteral("a.b*c?d+(e)[f]|^$\\"), "a\\.b\\*c\\?d\\+\\(e\\)\\[f\\]\\|\\^\\$\\\\");
 }
 
 TEST(Prepare, ConvertsThenValidatesInOrder) {
@@ -56,7 +56,10 @@ TEST(Prepare, ReportsTheFirstProblemWithItsText) {
     const Case cases[] = {
         {{ok}, "AB(", false, "", "The expression: ab( is not valid"},
         {{ok}, "", true, "x**", "The expression: x** is not valid"},
-        {{"relative/"}, "", true, "",
+        {{"relative/"},
+         "",
+         true,
+         "",
          "relative/ is not a valid search directory. The directory name must be the full path, "
          "starting with / (e.g. /usr/share) OR a mounted network share (e.g. "
          "/mnt/WORKSTATION/Shared_Folder)."},

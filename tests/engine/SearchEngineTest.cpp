@@ -33,7 +33,7 @@ struct Event {
 // Both ends of a search at once: the sink that receives items and the notifier that
 // receives posts, recorded in one sequence.
 class Recorder : public FoundItemSink, public SearchNotifier {
-public:
+  public:
     void add(const FoundItem& item) override { record({Event::Add, 0, 0, item.fullPath(), false}); }
     void post(int message, std::unique_ptr<SearchProgressNote> note) override {
         Event e{Event::Post, message, 0, {}, note != nullptr};
@@ -51,27 +51,30 @@ public:
     std::vector<std::string> added() {
         std::vector<std::string> out;
         for (const Event& e : events()) {
-            if (e.kind == Event::Add) out.push_back(e.text);
+            if (e.kind == Event::Add)
+                out.push_back(e.text);
         }
         return out;
     }
     std::vector<Event> posts(int message) {
         std::vector<Event> out;
         for (const Event& e : events()) {
-            if (e.kind == Event::Post && e.message == message) out.push_back(e);
+            if (e.kind == Event::Post && e.message == message)
+                out.push_back(e);
         }
         return out;
     }
 
     std::function<void(const Event&)> hook;
 
-private:
+  private:
     void record(const Event& e) {
         {
             std::lock_guard<std::mutex> g(lock_);
             events_.push_back(e);
         }
-        if (hook) hook(e);
+        if (hook)
+            hook(e);
     }
 
     std::mutex lock_;
@@ -79,25 +82,29 @@ private:
 };
 
 class CapturedMessages : public MessageSink {
-public:
+  public:
     void showMessage(const std::string& text) override {
         std::lock_guard<std::mutex> g(lock_);
         texts.push_back(text);
     }
     std::vector<std::string> texts;
 
-private:
+  private:
     std::mutex lock_;
 };
 
 std::atomic<std::uint32_t> fakeNow{0};
 // Every tick is a second later than the one before, so no throttle ever holds a note back.
-std::uint32_t advancingClock() { return fakeNow += 1000; }
+std::uint32_t advancingClock() {
+    return fakeNow += 1000;
+}
 // Time stands still, so every throttled note after the first is held back.
-std::uint32_t frozenClock() { return 5000; }
+std::uint32_t frozenClock() {
+    return 5000;
+}
 
 class SearchEngineTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setTickFunction(advancingClock);
         setMessageSink(&messages_);
@@ -127,7 +134,8 @@ protected:
 
     std::vector<std::string> addedRelative(const TempTree& tree) {
         std::vector<std::string> out;
-        for (const std::string& p : recorder_.added()) out.push_back(p.substr(tree.path().size()));
+        for (const std::string& p : recorder_.added())
+            out.push_back(p.substr(tree.path().size()));
         return out;
     }
 
@@ -164,7 +172,8 @@ TEST_F(SearchEngineTest, WalkVisitsOwnEntriesBeforeSubfolders) {
     }
     std::vector<std::string> metSubfolders;
     for (const std::string& rel : got) {
-        if (rel == "sub1" || rel == "sub2" || rel == "sub1/deep") metSubfolders.push_back(rel + "/");
+        if (rel == "sub1" || rel == "sub2" || rel == "sub1/deep")
+            metSubfolders.push_back(rel + "/");
     }
     std::vector<std::string> walked(folderOrder.begin() + 1, folderOrder.end());
     EXPECT_EQ(walked.size(), 3u);
@@ -192,11 +201,15 @@ TEST_F(SearchEngineTest, NameAndFolderRules) {
     const Case cases[] = {
         // "*.txt" selects every name that contains ".txt"; a folder that fails the name
         // test is still walked into.
-        {"*.txt", false, true,
+        {"*.txt",
+         false,
+         true,
          {"notes.txt", "notes.txt.bak", "hidden/inner.txt", "x.bak/inside.txt"}},
         {"*.txt", false, false, {"notes.txt", "notes.txt.bak"}},
         // Exclusion leaves out folders too.
-        {"*.bak", true, true,
+        {"*.bak",
+         true,
+         true,
          {"notes.txt", "photo.jpg", "hidden", "hidden/inner.txt", "x.bak/inside.txt"}},
         // No name filter: everything, whatever the exclusion says.
         {"", true, false, {"notes.txt", "notes.txt.bak", "photo.jpg", "hidden", "x.bak"}},
@@ -210,7 +223,8 @@ TEST_F(SearchEngineTest, NameAndFolderRules) {
         SearchEngine engine(&c, nullptr);
         engine.run();
         std::set<std::string> got;
-        for (const std::string& p : fresh.added()) got.insert(p.substr(tree.path().size()));
+        for (const std::string& p : fresh.added())
+            got.insert(p.substr(tree.path().size()));
         EXPECT_EQ(got, k.expected) << k.fileName << " exclude=" << k.exclude;
     }
 }
@@ -231,7 +245,8 @@ TEST_F(SearchEngineTest, SizeAndDateFilters) {
         SearchEngine engine(&c, nullptr);
         engine.run();
         std::set<std::string> got;
-        for (const std::string& p : fresh.added()) got.insert(p.substr(tree.path().size()));
+        for (const std::string& p : fresh.added())
+            got.insert(p.substr(tree.path().size()));
         return got;
     };
     {
@@ -266,7 +281,7 @@ TEST_F(SearchEngineTest, SizeAndDateFilters) {
 TEST_F(SearchEngineTest, LinksAreEntriesNotPathsAndSpecialFilesNeverHang) {
     TempTree tree;
     tree.file("real/data.txt", "needle\n");
-    tree.symlink("real/loop", tree.path());          // a link back to the top
+    tree.symlink("real/loop", tree.path());  // a link back to the top
     tree.symlink("link.txt", tree.path("real/data.txt"));
     tree.fifo("pipe.txt");
 
@@ -274,9 +289,10 @@ TEST_F(SearchEngineTest, LinksAreEntriesNotPathsAndSpecialFilesNeverHang) {
     SearchCriteria names = criteriaFor(tree.path(), "");
     ASSERT_EQ(run(names), 1);
     std::set<std::string> got;
-    for (const std::string& p : addedRelative(tree)) got.insert(p);
-    EXPECT_EQ(got, (std::set<std::string>{"real", "link.txt", "pipe.txt", "real/data.txt",
-                                          "real/loop"}));
+    for (const std::string& p : addedRelative(tree))
+        got.insert(p);
+    EXPECT_EQ(
+        got, (std::set<std::string>{"real", "link.txt", "pipe.txt", "real/data.txt", "real/loop"}));
 
     // Contents: a link to a file is read through; the FIFO is never opened for reading.
     for (const bool onePhase : {true, false}) {
@@ -287,7 +303,8 @@ TEST_F(SearchEngineTest, LinksAreEntriesNotPathsAndSpecialFilesNeverHang) {
         SearchEngine engine(&c, nullptr);
         engine.run();
         std::set<std::string> found;
-        for (const std::string& p : fresh.added()) found.insert(p.substr(tree.path().size()));
+        for (const std::string& p : fresh.added())
+            found.insert(p.substr(tree.path().size()));
         EXPECT_EQ(found, (std::set<std::string>{"link.txt", "real/data.txt"}));
     }
 }
@@ -330,10 +347,12 @@ TEST_F(SearchEngineTest, TwoPhaseDeliversOnlyAfterTheWalkOnePhaseWhileWalking) {
         int foldersAfterFirstAdd = 0;
         bool added = false;
         for (const Event& e : fresh.events()) {
-            if (e.kind == Event::Add) added = true;
+            if (e.kind == Event::Add)
+                added = true;
             if (e.kind == Event::Post && e.message == WM_SEARCH_FOLDER) {
                 EXPECT_EQ(phaseOf(e), 1);
-                if (added) ++foldersAfterFirstAdd;
+                if (added)
+                    ++foldersAfterFirstAdd;
             }
             EXPECT_NE(e.message, WM_SEARCH_PROGRESS);
         }
@@ -366,7 +385,8 @@ TEST_F(SearchEngineTest, NotificationsOfACompleteRun) {
     EXPECT_EQ(progress.back().position, 50);
     EXPECT_EQ(progress.back().text, "0Mb of 0Mb");
     std::vector<int> positions;
-    for (const Event& e : progress) positions.push_back(e.position);
+    for (const Event& e : progress)
+        positions.push_back(e.position);
     // 11 and 21 bytes pending, in walk order: the second note is at the first file's size.
     EXPECT_TRUE(positions[1] == 11 || positions[1] == 21);
 
@@ -389,7 +409,8 @@ TEST_F(SearchEngineTest, AnEmptySearchStillEndsWithDoneAndTheFinalProgress) {
 
 TEST_F(SearchEngineTest, ThrottlesHoldNotesBackWhileTimeStandsStill) {
     TempTree tree;
-    for (int i = 0; i < 5; ++i) tree.file("d" + std::to_string(i) + "/f.txt", "x\n");
+    for (int i = 0; i < 5; ++i)
+        tree.file("d" + std::to_string(i) + "/f.txt", "x\n");
     setTickFunction(frozenClock);
     SearchCriteria c = criteriaFor(tree.path(), "");
     run(c);
@@ -403,19 +424,22 @@ TEST_F(SearchEngineTest, NoNotifierPostsNothingAndFindsTheSame) {
     tree.file("a/b.txt", "hit\n");
     SearchCriteria c = criteriaFor(tree.path(), "", "hit");
     ASSERT_EQ(run(c, /*withNotifier=*/false), 1);
-    for (const Event& e : recorder_.events()) EXPECT_EQ(e.kind, Event::Add);
+    for (const Event& e : recorder_.events())
+        EXPECT_EQ(e.kind, Event::Add);
     EXPECT_EQ(recorder_.added().size(), 1u);
 }
 
 TEST_F(SearchEngineTest, AStopInEachPhaseEndsTheRunWithoutDone) {
     TempTree tree;
-    for (int i = 0; i < 30; ++i) tree.file("d" + std::to_string(i) + "/f" + std::to_string(i) + ".txt", "hit\n");
+    for (int i = 0; i < 30; ++i)
+        tree.file("d" + std::to_string(i) + "/f" + std::to_string(i) + ".txt", "hit\n");
 
     {
         // Phase one: the first delivered item asks to stop.
         SearchCriteria c = criteriaFor(tree.path(), "");
         recorder_.hook = [&](const Event& e) {
-            if (e.kind == Event::Add) c.requestStop();
+            if (e.kind == Event::Add)
+                c.requestStop();
         };
         run(c);
         recorder_.hook = nullptr;
@@ -429,7 +453,8 @@ TEST_F(SearchEngineTest, AStopInEachPhaseEndsTheRunWithoutDone) {
         SearchCriteria c = criteriaFor(tree.path(), "", "hit");
         c.sink = &fresh;
         fresh.hook = [&](const Event& e) {
-            if (e.kind == Event::Add) c.requestStop();
+            if (e.kind == Event::Add)
+                c.requestStop();
         };
         SearchEngine engine(&c, &fresh);
         engine.run();
@@ -443,7 +468,8 @@ TEST_F(SearchEngineTest, AStopInEachPhaseEndsTheRunWithoutDone) {
 
 TEST_F(SearchEngineTest, RunsOnAWorkerThreadAndStopsFromAnother) {
     TempTree tree;
-    for (int i = 0; i < 200; ++i) tree.file("d" + std::to_string(i % 20) + "/f" + std::to_string(i), "x\n");
+    for (int i = 0; i < 200; ++i)
+        tree.file("d" + std::to_string(i % 20) + "/f" + std::to_string(i), "x\n");
 
     ResultsStore store;
     SearchCriteria c = criteriaFor(tree.path(), "");
@@ -473,7 +499,7 @@ TEST_F(SearchEngineTest, RunsOnAWorkerThreadAndStopsFromAnother) {
 // A sink that fails on its first item, as an exhausted heap or a fault would.
 template <class Failure>
 class FailingSink : public FoundItemSink {
-public:
+  public:
     void add(const FoundItem&) override { throw Failure(); }
 };
 struct SomeFault {};

@@ -10,17 +10,16 @@
 namespace {
 
 class EngineTestEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         std::setlocale(LC_TIME, "C");
         scoutwell::setFileSystem(&fs_);
     }
 
-private:
+  private:
     scoutwell::PosixFileSystem fs_;
 };
 
-const auto* const registered =
-    ::testing::AddGlobalTestEnvironment(new EngineTestEnvironment);
+const auto* const registered = ::testing::AddGlobalTestEnvironment(new EngineTestEnvironment);
 
 }  // namespace

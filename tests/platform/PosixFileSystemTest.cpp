@@ -51,12 +51,12 @@ TEST(PosixFileSystem, EnumeratesEntriesWithTheirTypes) {
     std::set<std::pair<std::string, EntryType>> seen;
     std::string_view name;
     EntryType type;
-    while (dir->next(name, type)) seen.insert({std::string(name), type});
-    EXPECT_EQ(seen, (std::set<std::pair<std::string, EntryType>>{
-                        {"file.txt", EntryType::File},
-                        {"sub", EntryType::Directory},
-                        {"link", EntryType::Link},
-                        {"pipe", EntryType::Other}}));
+    while (dir->next(name, type))
+        seen.insert({std::string(name), type});
+    EXPECT_EQ(seen, (std::set<std::pair<std::string, EntryType>>{{"file.txt", EntryType::File},
+                                                                 {"sub", EntryType::Directory},
+                                                                 {"link", EntryType::Link},
+                                                                 {"pipe", EntryType::Other}}));
     EntryInfo info;
     ASSERT_TRUE(dir->stat("file.txt", info));
     EXPECT_EQ(info.size, 5u);

@@ -20,10 +20,11 @@
 namespace scoutwell::testing {
 
 class TempTree {
-public:
+  public:
     TempTree() {
         std::string templ = (std::filesystem::temp_directory_path() / "scoutwell-XXXXXX").string();
-        if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
+        if (!mkdtemp(templ.data()))
+            throw std::runtime_error("mkdtemp failed");
         root_ = templ + "/";
     }
     ~TempTree() {
@@ -44,7 +45,8 @@ public:
         std::filesystem::create_directories(std::filesystem::path(p).parent_path());
         std::ofstream out(p, std::ios::binary | std::ios::trunc);
         out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-        if (!out) throw std::runtime_error("cannot write " + p);
+        if (!out)
+            throw std::runtime_error("cannot write " + p);
         return p;
     }
 
@@ -57,14 +59,16 @@ public:
     std::string symlink(std::string_view relative, const std::string& target) {
         const std::string p = path(relative);
         std::filesystem::create_directories(std::filesystem::path(p).parent_path());
-        if (::symlink(target.c_str(), p.c_str()) != 0) throw std::runtime_error("symlink");
+        if (::symlink(target.c_str(), p.c_str()) != 0)
+            throw std::runtime_error("symlink");
         return p;
     }
 
     std::string fifo(std::string_view relative) {
         const std::string p = path(relative);
         std::filesystem::create_directories(std::filesystem::path(p).parent_path());
-        if (::mkfifo(p.c_str(), 0600) != 0) throw std::runtime_error("mkfifo");
+        if (::mkfifo(p.c_str(), 0600) != 0)
+            throw std::runtime_error("mkfifo");
         return p;
     }
 
@@ -76,7 +80,7 @@ public:
         std::filesystem::last_write_time(p, t);
     }
 
-private:
+  private:
     static void fixPermissions(const std::string& dir) {
         std::error_code ec;
         for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {

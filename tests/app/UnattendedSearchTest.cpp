@@ -1,0 +1,163 @@
+// The unattended mode, run as the real program on trees built here, with no display.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "support/RunProgram.h"
+#include "support/TempTree.h"
+
+namespace scoutwell {
+namespace {
+
+using testing::ProgramResult;
+using testing::TempTree;
+
+class UnattendedSearch : public ::testing::Test {
+  protected:
+    ProgramResult scoutwell(const std::vector<std::string>& args) {
+        // No DISPLAY, no WAYLAND_DISPLAY; settings in a folder of the tree; the C locale,
+        // so that dates have the ISO form.
+        return testing::runProgram(testing::programPath("scoutwell"), args,
+                                   {{"HOME", home_.path()},
+                                    {"XDG_CONFIG_HOME", home_.path(".config")},
+                                    {"LANG", "C"},
+                                    {"TZ", "UTC"},
+                                    {"PATH", "/usr/bin:/bin"}});
+    }
+
+    // The output's lines, without their CR LF; checks that every line ends with CR LF.
+    std::vector<std::string> lines(const std::string& bytes) {
+        std::vector<std::string> out;
+        std::size_t start = 0;
+        while (start < bytes.size()) {
+            const std::size_t lf = bytes.find('\n', start);
+            EXPECT_NE(lf, std::string::npos);
+            EXPECT_GT(lf, start);
+            EXPECT_EQ(bytes[lf - 1], '\r');
+            out.push_back(bytes.substr(start, lf - 1 - start));
+            start = lf + 1;
+        }
+        return out;
+    }
+
+    TempTree home_;
+    TempTree tree_;
+};
+
+TEST_F(UnattendedSearch, WritesTabSeparatedRowsAndHitLines) {
+    tree_.file("logs/app.log", "start\nerror: disk\nok\nerror again\n");
+    tree_.file("logs/old/x.log", "fine\n");
+    tree_.file("logs/readme.txt", "error\n");
+    tree_.touch("logs/app.log", 1700000000);
+    tree_.touch("logs/old/x.log", 1700000000);
+    const std::string out = tree_.path("out.txt");
+
+    // Names only: one row per found file.
+    ProgramResult r = scoutwell({"-o", out, "-d", tree_.path("logs"), "-f", "*.log", "-s"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::vector<std::string> rows = lines(testing::readFile(out));
+    EXPECT_EQ(
+        std::set<std::string>(rows.begin(), rows.end()),
+        (std::set<std::string>{tree_.path("logs/app.log") + "\t1 KB\t2023-11-14 22:13:20",
+                               tree_.path("logs/old/x.log") + "\t1 KB\t2023-11-14 22:13:20"}));
+
+    // With contents: each file's hit lines follow it, then a blank line.
+    r = scoutwell({"-o", out, "-d", tree_.path("logs"), "-f", "*.log", "-c", "error", "-s"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    rows = lines(testing::readFile(out));
+    EXPECT_EQ(rows,
+              (std::vector<std::string>{tree_.path("logs/app.log") + "\t1 KB\t2023-11-14 22:13:20",
+                                        "2\terror: disk", "4\terror again", ""}));
+}
+
+TEST_F(UnattendedSearch, ExitStatusTellsWhatHappened) {
+    tree_.file("a.txt", "text\n");
+    const std::string out = tree_.path("out.txt");
+
+    ProgramResult r = scoutwell({"-o", out, "-d", tree_.path(), "-f", "*.nothing"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(testing::readFile(out), "");
+
+    // Invalid criteria: the message on standard error, an empty output, no search.
+    tree_.file("old.txt", "previous contents");
+    r = scoutwell({"-o", tree_.path("old.txt"), "-d", tree_.path(), "-c", "(", "-s"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "scoutwell: The expression: ( is not valid\n");
+    EXPECT_EQ(testing::readFile(tree_.path("old.txt")), "");
+
+    r = scoutwell({"-o", out, "-d", "relative/folder"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("relative/folder/ is not a valid search directory."), std::string::npos);
+
+    // An output that cannot be created is reported, and nothing is searched.
+    r = scoutwell({"-o", tree_.path("missing/out.txt"), "-d", tree_.path()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err,
+              "scoutwell: Unable to open file " + tree_.path("missing/out.txt") + " for writing\n");
+
+    // A full device: the write failure is reported.
+    r = scoutwell({"-o", "/dev/full", "-d", tree_.path()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "scoutwell: Writing to file failed\n");
+
+    // A mistyped command line is reported and nothing runs.
+    r = scoutwell({"-o", out, "-d", tree_.path(), "-sx"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "scoutwell: Command line flag '-sx' is not valid\n");
+}
+
+TEST_F(UnattendedSearch, CommandLineMessagesGoToStandardError) {
+    const std::string out = tree_.path("out.txt");
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"-o", out, "-s", "-sn"}, "scoutwell: Command line flag '-sn' is not valid\n"},
+        {{"-o", out, "-d", "-s"},
+         "scoutwell: Expecting a value for command line flag '-d' but none provided\n"},
+        {{"-o", out, "-D", "/x"},
+         "scoutwell: Command line flag '-D' is not valid\n"
+         "scoutwell: Unexpected command line parameter: /x\n"},
+        {{"-o", out, "-c", "-x"},
+         "scoutwell: Expecting a value for command line flag '-c' but none provided\n"
+         "scoutwell: Command line flag '-x' is not valid\n"},
+        {{"-o", out, "-f"},
+         "scoutwell: Expecting a value for command line flag '-f' but none provided\n"},
+    };
+    for (const Case& c : cases) {
+        const ProgramResult r = scoutwell(c.args);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.status, 2);
+    }
+}
+
+TEST_F(UnattendedSearch, HelpIsPrintedAndNothingIsSearched) {
+    const std::string out = tree_.path("out.txt");
+    const ProgramResult r = scoutwell({"-h", "-o", out, "-d", tree_.path()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("Command line parameter help\n", 0), 0u);
+    EXPECT_NE(r.out.find("-o Specify the output filename (runs the search without showing the "
+                         "Scoutwell GUI)\n"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(UnattendedSearch, RememberedOptionsApplyAndTheCommandLineWins) {
+    tree_.file("Upper.TXT", "x\n");
+    tree_.file("lower.txt", "x\n");
+    home_.file(".config/Kestrel_EXE/Scoutwell.conf", "[Options]\nMatchFilenameCase=1\n");
+    const std::string out = home_.path("out.txt");  // outside the searched tree
+
+    ProgramResult r = scoutwell({"-o", out, "-d", tree_.path(), "-f", "*.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(lines(testing::readFile(out)).size(), 1u);  // case matters: lower.txt only
+
+    r = scoutwell({"-o", out, "-d", tree_.path(), "-f", "*.txt", "-fmn"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(lines(testing::readFile(out)).size(), 2u);
+}
+
+}  // namespace
+}  // namespace scoutwell
