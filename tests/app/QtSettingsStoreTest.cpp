@@ -1,0 +1,109 @@
+#include "platform/qt/QtSettingsStore.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/core/HistoryList.h"
+#include "app/core/Settings.h"
+
+namespace scoutwell {
+namespace {
+
+// Every store of this program points at a private folder before any QSettings exists, so
+// no test can reach the real user's settings, even when run outside ctest.
+const std::string kConfigHome = [] {
+    char pattern[] = "/tmp/scoutwell-config-XXXXXX";
+    std::string dir = ::mkdtemp(pattern) != nullptr ? pattern : "/tmp/scoutwell-config";
+    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    return dir;
+}();
+
+class QtSettingsStoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = kConfigHome + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::create_directories(dir_);
+        path_ = dir_ + "/Scoutwell.conf";
+    }
+    void TearDown() override {
+        ::chmod(dir_.c_str(), 0700);
+        std::filesystem::remove_all(dir_);
+    }
+    std::string dir_;
+    std::string path_;
+};
+
+TEST_F(QtSettingsStoreTest, DefaultStoreLivesUnderTheConfigurationFolder) {
+    QtSettingsStore store;
+    EXPECT_EQ(store.fileName(), kConfigHome + "/Kestrel_EXE/Scoutwell.conf");
+}
+
+TEST_F(QtSettingsStoreTest, ValuesSurviveAReopen) {
+    {
+        QtSettingsStore store(path_);
+        EXPECT_TRUE(writeSetting(store, kFrameX, kLetSystemChoose));
+        EXPECT_TRUE(writeSetting(store, kNameColWidth, 120));
+        EXPECT_TRUE(store.writeText(kRecentContainsSection, "1", "a, b; \"c\" \\ é"));
+        EXPECT_TRUE(store.writeBinary(kWindowSettingsSection, kContentsFont, {0, 1, 255, 10}));
+    }
+    QtSettingsStore store(path_);
+    EXPECT_EQ(readSetting(store, kFrameX), kLetSystemChoose);
+    EXPECT_EQ(readSetting(store, kNameColWidth), 120);
+    EXPECT_EQ(readSetting(store, kFrameY), kLetSystemChoose);
+    EXPECT_EQ(store.readText(kRecentContainsSection, "1"), "a, b; \"c\" \\ é");
+    EXPECT_EQ(store.readBinary(kWindowSettingsSection, kContentsFont),
+              (SettingsBytes{0, 1, 255, 10}));
+    EXPECT_TRUE(store.contains(kWindowSettingsSection, "Frame_X"));
+    EXPECT_FALSE(store.contains(kWindowSettingsSection, "Frame_Y"));
+    EXPECT_EQ(store.readInt(kRecentContainsSection, "1", 7), 7);  // text is not an integer
+}
+
+TEST_F(QtSettingsStoreTest, HistoryKeepsNumericNamesPastTen) {
+    QtSettingsStore store(path_);
+    HistoryList history(store, kRecentFileNameSection);
+    for (int i = 1; i <= 12; ++i)
+        history.add("name" + std::to_string(i));
+    HistoryList reloaded(store, kRecentFileNameSection);
+    reloaded.load();
+    ASSERT_EQ(reloaded.entries().size(), 12u);
+    EXPECT_EQ(reloaded.entries().front(), "name12");
+    EXPECT_EQ(reloaded.entries()[9], "name3");
+    EXPECT_EQ(reloaded.entries().back(), "name1");
+
+    EXPECT_TRUE(reloaded.clear());
+    EXPECT_TRUE(store.valueNames(kRecentFileNameSection).empty());
+    EXPECT_TRUE(store.deleteValue(kRecentFileNameSection, "1"));  // already gone
+}
+
+TEST_F(QtSettingsStoreTest, DamagedOrUnreadableFilesGiveDefaults) {
+    std::ofstream(path_, std::ios::binary)
+        << std::string("\x00\xFF[[[\n=\x01garbage", 16) << "\n[Options]\nRememberOptions=zz\n";
+    {
+        QtSettingsStore store(path_);
+        EXPECT_EQ(readSetting(store, kRememberOptions), 1);
+        EXPECT_EQ(readSetting(store, kFrameWidth), kLetSystemChoose);
+        HistoryList history(store, kRecentFoldersSection);
+        history.load();
+        EXPECT_TRUE(history.entries().empty());
+    }
+    if (::geteuid() == 0)
+        return;  // root reads any file
+    {
+        QtSettingsStore store(path_);
+        store.writeInt(kOptionsSection, "ExpertUser", 0);
+    }
+    ::chmod(path_.c_str(), 0);
+    QtSettingsStore store(path_);
+    EXPECT_EQ(readSetting(store, kExpertUser), 1);
+    EXPECT_FALSE(store.writeInt(kOptionsSection, "ExpertUser", 0));
+}
+
+}  // namespace
+}  // namespace scoutwell
