@@ -10,7 +10,9 @@
 // run() does the same on the calling thread (the unattended mode, with no notifier).
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <memory>
 #include <string>
 #include <thread>
@@ -71,9 +73,12 @@ class SearchEngine {
     // contents expression does not compile.
     int run();
 
-    // run() on a worker thread of its own; join() waits for it.
+    // run() on a worker thread of its own; join() waits for it. waitForEnd() waits at
+    // most `milliseconds` and tells whether the thread's run has ended, so a waiting GUI
+    // thread can keep serving requests the worker makes of it meanwhile.
     void start();
     void join();
+    bool waitForEnd(int milliseconds);
     bool running() const { return thread_.joinable(); }
 
     SearchCriteria* criteria() const { return criteria_; }
@@ -104,6 +109,9 @@ class SearchEngine {
     std::size_t bufferSize_ = FoundFile::kBufferSize;
     std::vector<std::unique_ptr<FoundFile>> pendingFiles_;
     std::thread thread_;
+    std::mutex endLock_;
+    std::condition_variable endSignal_;
+    bool ended_ = false;
 };
 
 }  // namespace scoutwell
