@@ -55,7 +55,9 @@ class PosixReadableFile : public ReadableFile {
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                return got > 0 ? static_cast<long>(got) : -1;
+                // A short count would read as the end of the file: an error is an error,
+                // even after part of the chunk arrived.
+                return -1;
             }
             if (n == 0)
                 break;
