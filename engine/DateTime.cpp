@@ -1,6 +1,7 @@
 #include "engine/DateTime.h"
 
 #include <clocale>
+#include <string_view>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -72,9 +73,12 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return q;
 }
 
+// The C locale in any of its spellings, "C.UTF-8" (Debian's default) included.
 bool isPlainCLocale() {
     const char* name = std::setlocale(LC_TIME, nullptr);
-    return name == nullptr || std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0;
+    if (name == nullptr) return true;
+    const std::string_view n(name);
+    return n == "C" || n == "POSIX" || n.rfind("C.", 0) == 0;
 }
 
 }  // namespace

@@ -195,6 +195,13 @@ TEST_F(DateTimeTest, ModifiedTextInTheCLocale) {
     EXPECT_EQ(formatOleDateTime(kNoDate), "");
 }
 
+TEST_F(DateTimeTest, TheUtf8CLocaleUsesTheIsoFormToo) {
+    if (std::setlocale(LC_TIME, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
+    const std::string shown = formatOleDateTime(-1.25);
+    std::setlocale(LC_TIME, "C");
+    EXPECT_EQ(shown, "1899-12-29 06:00:00");
+}
+
 TEST_F(DateTimeTest, ModifiedTextFollowsANamedLocale) {
     if (std::setlocale(LC_TIME, "en_US.UTF-8") == nullptr &&
         std::setlocale(LC_TIME, "C.UTF-8") == nullptr) {
