@@ -1,0 +1,26 @@
+#include "platform/qtgui/MimeTypeNames.h"
+
+#include <QMimeDatabase>
+#include <QMimeType>
+#include <QString>
+
+#include "engine/FoundItem.h"
+
+namespace scoutwell {
+
+std::string MimeTypeNames::typeNameFor(const std::string& path) {
+    // QMimeDatabase is thread-safe and cheap to construct: it shares one loaded database.
+    const QMimeDatabase database;
+    const QMimeType type =
+        database.mimeTypeForFile(QString::fromStdString(path), QMimeDatabase::MatchExtension);
+    // The default type (application/octet-stream) stands for "no match", not for a name.
+    if (!type.isValid() || type.isDefault())
+        return {};
+    return type.comment().toStdString();
+}
+
+void MimeTypeNames::install() {
+    setTypeNameProvider(&MimeTypeNames::typeNameFor);
+}
+
+}  // namespace scoutwell

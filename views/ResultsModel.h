@@ -1,0 +1,82 @@
+// The rows of the result list: a table model over a search document's ResultsStore.
+//
+// Row i shows item i of the store; no text is kept per row: every cell is read from the
+// store, under its lock, when the view paints it. The model's row count is what has been
+// appended so far, so the list may lag the store by one batch while a search runs:
+//
+//   model.appendNewItems();   // on each new-results message: one insert for the batch
+//   model.removeAllRows();    // when a search starts, before a sort
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QAbstractTableModel>
+
+#include "app/core/Settings.h"
+
+namespace scoutwell {
+
+class FoundItem;
+class IconCache;
+class ResultsStore;
+
+// One column of the list: its header, alignment, width and the value that stores it.
+struct ResultColumn {
+    const char* header;
+    Qt::Alignment alignment;
+    int defaultWidth;
+    const IntSetting& storedWidth;
+};
+
+class ResultsModel : public QAbstractTableModel {
+  public:
+    enum Column {
+        kNameColumn,
+        kLocationColumn,
+        kSizeColumn,
+        kTypeColumn,
+        kModifiedColumn,
+        kColumnCount
+    };
+    static const ResultColumn kColumns[kColumnCount];
+    static constexpr const char* kUnknownColumnText = "Unknown";
+
+    enum class AppendResult { kAppended, kUnchanged, kMoreRowsThanItems };
+
+    ResultsModel(const ResultsStore& store, IconCache& icons, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    // Appends, in one insertion, a row for every item the store gained since the last
+    // call. Rows are never inserted in the middle; a store holding fewer items than there
+    // are rows changes nothing and is reported.
+    AppendResult appendNewItems();
+    void removeAllRows();
+    // After the store dropped the item with this full path: removes the row that showed
+    // it and returns its index, or -1 when no row did (the item was not shown yet, or the
+    // store still holds it).
+    int removeRowOfRemovedItem(std::string_view fullPath);
+
+    // The text of a cell as shown; empty for a row the store no longer holds.
+    std::string cellText(int row, int column) const;
+    // Location followed by name, or empty.
+    std::string fullPath(int row) const;
+
+  private:
+    static std::string textOf(const FoundItem& item, int column);
+
+    const ResultsStore& store_;
+    IconCache& icons_;
+    // Which item each row showed when it was appended: an identity only, never read
+    // through. Rows follow their items' positions in the store, so when the document
+    // drops an item the first row whose identity no longer matches is the row to remove.
+    std::vector<const FoundItem*> rowItems_;
+};
+
+}  // namespace scoutwell
