@@ -73,6 +73,18 @@ std::string ResultsModel::fullPath(int row) const {
     });
 }
 
+std::vector<std::string> ResultsModel::fullPaths(const std::vector<int>& rows) const {
+    return store_.read([&](const Items& items) {
+        std::vector<std::string> paths;
+        paths.reserve(rows.size());
+        for (const int row : rows) {
+            if (row >= 0 && static_cast<std::size_t>(row) < items.size())
+                paths.push_back(items[static_cast<std::size_t>(row)]->fullPath());
+        }
+        return paths;
+    });
+}
+
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
@@ -86,7 +98,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
             return QString::fromStdString(cellText(row, column));
         case Qt::TextAlignmentRole:
             if (isColumn(column))
-                return QVariant::fromValue(kColumns[column].alignment);
+                return static_cast<int>(kColumns[column].alignment);
             return {};
         case Qt::DecorationRole: {
             if (column != kNameColumn)
@@ -120,7 +132,7 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
     if (role == Qt::DisplayRole)
         return QString::fromLatin1(kColumns[section].header);
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(kColumns[section].alignment);
+        return static_cast<int>(kColumns[section].alignment);
     return {};
 }
 

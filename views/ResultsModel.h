@@ -67,6 +67,9 @@ class ResultsModel : public QAbstractTableModel {
     std::string cellText(int row, int column) const;
     // Location followed by name, or empty.
     std::string fullPath(int row) const;
+    // The full paths of these rows in one read of the store; rows it no longer holds are
+    // left out.
+    std::vector<std::string> fullPaths(const std::vector<int>& rows) const;
 
   private:
     static std::string textOf(const FoundItem& item, int column);
