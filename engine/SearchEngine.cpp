@@ -1,5 +1,7 @@
 #include "engine/SearchEngine.h"
 
+#include <chrono>
+
 #include <pthread.h>
 
 #include <new>
@@ -49,10 +51,27 @@ SearchEngine::~SearchEngine() {
 }
 
 void SearchEngine::start() {
+    {
+        std::lock_guard<std::mutex> guard(endLock_);
+        ended_ = false;
+    }
     thread_ = std::thread([this] {
         pthread_setname_np(pthread_self(), "scoutwell-search");
         run();
+        {
+            std::lock_guard<std::mutex> guard(endLock_);
+            ended_ = true;
+        }
+        endSignal_.notify_all();
     });
+}
+
+bool SearchEngine::waitForEnd(int milliseconds) {
+    if (!thread_.joinable())
+        return true;
+    std::unique_lock<std::mutex> guard(endLock_);
+    return endSignal_.wait_for(guard, std::chrono::milliseconds(milliseconds),
+                               [this] { return ended_; });
 }
 
 void SearchEngine::join() {

@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config make
     libgtest-dev libgmock-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    xvfb xauth
 )
 
 missing=()

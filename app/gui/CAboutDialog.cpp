@@ -1,0 +1,26 @@
+#include "app/gui/CAboutDialog.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace scoutwell {
+
+CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QString::fromLatin1(kAboutTitle));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QString::fromLatin1(kAboutProgramLine), this));
+    auto* build = new QLabel(buildLine(), this);
+    build->setObjectName(QStringLiteral("buildLine"));
+    layout->addWidget(build);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QString CAboutDialog::buildLine() {
+    return QString::fromLatin1(kReleaseBuildFormat).arg(QString::fromLatin1(kReleaseBuild));
+}
+
+}  // namespace scoutwell

@@ -1,0 +1,99 @@
+#include "app/gui/Document.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "app/gui/SearchEvent.h"
+
+namespace scoutwell {
+
+namespace {
+
+// The relay's own event: the message to hand on and the note every view gets a copy of.
+class RelayEvent : public QEvent {
+  public:
+    static QEvent::Type relayType() {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+    RelayEvent(int message, std::unique_ptr<SearchProgressNote> note)
+        : QEvent(relayType()), message(message), note(std::move(note)) {}
+
+    int message;
+    std::unique_ptr<SearchProgressNote> note;
+};
+
+}  // namespace
+
+void DocumentNotifier::post(int message, std::unique_ptr<SearchProgressNote> note) {
+    document_.postToAllViews(message, std::move(note));
+}
+
+Document::Document(QObject* parent) : QObject(parent) {}
+
+Document::~Document() = default;
+
+void Document::addView(QWidget* view) {
+    if (!view || std::find(views_.begin(), views_.end(), view) != views_.end())
+        return;
+    views_.emplace_back(view);
+}
+
+void Document::removeView(QWidget* view) {
+    std::erase_if(views_, [view](const QPointer<QWidget>& v) { return v.data() == view; });
+}
+
+std::vector<QWidget*> Document::views() const {
+    std::vector<QWidget*> live;
+    for (const auto& v : views_)
+        if (v)
+            live.push_back(v.data());
+    return live;
+}
+
+void Document::sendToAllViews(int message, SearchProgressNote* note) {
+    // A handler may close views or add them; the copy keeps the walk well defined and
+    // the guarded pointers skip any view destroyed meanwhile.
+    const std::vector<QPointer<QWidget>> snapshot = views_;
+    for (const auto& view : snapshot)
+        if (view)
+            sendSearchMessage(view.data(), message, note);
+}
+
+void Document::postToAllViews(int message, std::unique_ptr<SearchProgressNote> note) {
+    // postEvent is thread-safe and the document outlives every search it starts.
+    QCoreApplication::postEvent(this, new RelayEvent(message, std::move(note)));
+}
+
+bool Document::event(QEvent* event) {
+    if (event->type() != RelayEvent::relayType())
+        return QObject::event(event);
+    auto* relay = static_cast<RelayEvent*>(event);
+    const std::vector<QPointer<QWidget>> snapshot = views_;
+    for (const auto& view : snapshot) {
+        if (!view)
+            continue;
+        std::unique_ptr<SearchProgressNote> copy;
+        if (relay->note)
+            copy = std::make_unique<SearchProgressNote>(*relay->note);
+        SearchEvent delivered(relay->message, std::move(copy));
+        QCoreApplication::sendEvent(view.data(), &delivered);
+    }
+    return true;
+}
+
+void Document::setTitle(const QString& title) {
+    if (title == title_)
+        return;
+    title_ = title;
+    emit titleChanged(title_);
+}
+
+void Document::setFilePath(const QString& path) {
+    filePath_ = path;
+    if (!path.isEmpty())
+        setTitle(QFileInfo(path).fileName());
+}
+
+}  // namespace scoutwell

@@ -1,0 +1,72 @@
+// Makes search documents and their windows, opens and saves criteria files, and keeps the
+// File menu's list of recent criteria files.
+//
+//   DocumentManager manager(app);
+//   manager.setFrameFactory([&](CDediDurarerDoc* doc) { return mainFrame.addChild(doc); });
+//   manager.newDocument();               // "Search1"
+//   manager.openDocument("/a/b.srf");    // titled "b.srf"; null and a message on failure
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace scoutwell {
+
+class Application;
+class CDediDurarerDoc;
+
+inline constexpr const char* kNewDocumentTitle = "Search";
+inline constexpr const char* kCriteriaFileFilter = "Search Result (*.srf)";
+inline constexpr const char* kCriteriaFileExtension = ".srf";
+
+class DocumentManager : public QObject {
+    Q_OBJECT
+
+  public:
+    // Shows a document in a window of its own, which takes ownership of it; false when
+    // the window could not be made (the document is deleted then).
+    using FrameFactory = std::function<bool(CDediDurarerDoc* doc)>;
+
+    // `app` must outlive the manager. Loads the recent-file list.
+    explicit DocumentManager(Application& app, QObject* parent = nullptr);
+
+    void setFrameFactory(FrameFactory factory) { frameFactory_ = std::move(factory); }
+
+    // A new search titled "Search<n>", n counting from 1; null when no window was made.
+    CDediDurarerDoc* newDocument();
+    // A document with the criteria of `path`; null, after a message, when it cannot be read.
+    CDediDurarerDoc* openDocument(const QString& path);
+    // Open Criteria: asks for the file first.
+    CDediDurarerDoc* openWithDialog(QWidget* parent);
+
+    // Save Criteria: to the document's file, or as Save As when it has none.
+    bool save(CDediDurarerDoc* doc, QWidget* parent);
+    // Save Criteria As: asks for the file first.
+    bool saveAs(CDediDurarerDoc* doc, QWidget* parent);
+    // Writes the document's criteria to `path` and makes it the document's file; a
+    // message on failure.
+    bool saveTo(CDediDurarerDoc* doc, const QString& path);
+
+    // Most recent first, at most four.
+    QStringList recentFiles() const { return recentFiles_; }
+    void addToRecentFiles(const QString& path);
+
+  signals:
+    void recentFilesChanged();
+
+  private:
+    bool show(CDediDurarerDoc* doc);
+    void loadRecentFiles();
+    void saveRecentFiles();
+
+    Application& app_;
+    FrameFactory frameFactory_;
+    int untitledCount_ = 0;
+    QStringList recentFiles_;
+};
+
+}  // namespace scoutwell

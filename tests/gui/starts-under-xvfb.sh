@@ -1,0 +1,18 @@
+#!/bin/sh
+# Runs the program under Xvfb until it closes itself, and fails on any output on standard
+# error (Qt's warnings go there) or a non-zero exit status.
+program="$1"
+config="$2"
+command -v xvfb-run >/dev/null 2>&1 || { echo "xvfb-run is missing"; exit 77; }
+rm -rf "$config" && mkdir -p "$config"
+errors="$config/stderr.txt"
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$config" SCOUTWELL_QUIT_AFTER_START=1 \
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" 2>"$errors"
+status=$?
+if [ -s "$errors" ]; then
+    echo "standard error was not empty:"
+    cat "$errors"
+    exit 1
+fi
+[ "$status" -eq 0 ] || { echo "exit status $status"; exit 1; }
+echo "started and quit cleanly"

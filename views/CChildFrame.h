@@ -1,0 +1,100 @@
+// One search window inside the main frame: the criteria form on top (its bar cannot be
+// dragged) and, below it, the result list and the contents view side by side in a splitter
+// whose position is remembered as "FileListWidth". It owns its document and turns the
+// menu commands it handles into messages to the document's views.
+//
+//   auto* frame = new CChildFrame(doc, /*creationWidth=*/area->width());
+//   frame->routeCommand(ID_SEARCH_START);   // active view, document, then the frame
+#pragma once
+
+#include <QSplitter>
+#include <QWidget>
+#include <memory>
+
+#include "app/gui/Document.h"
+
+namespace scoutwell {
+
+class CDediDurarerDoc;
+class CDediDurarerView;
+class CFileContentsView;
+class CSearchForView;
+class CChildFrame;
+
+inline constexpr int kInitialPaneWidth = 400;
+
+// The bar between the criteria form and the result panes: fixed.
+class CriteriaRowSplitter : public QSplitter {
+    Q_OBJECT
+
+  public:
+    explicit CriteriaRowSplitter(QWidget* parent);
+
+  protected:
+    QSplitterHandle* createHandle() override;
+};
+
+// The bar between the result list and the contents view; a mouse release on it stores
+// the list's width through the child frame.
+class ResultPaneSplitter : public QSplitter {
+    Q_OBJECT
+
+  public:
+    ResultPaneSplitter(CChildFrame* frame, QWidget* parent);
+    CChildFrame* frame() const { return frame_; }
+
+  protected:
+    QSplitterHandle* createHandle() override;
+
+  private:
+    CChildFrame* frame_;
+};
+
+class CChildFrame : public QWidget, public CommandTarget {
+    Q_OBJECT
+
+  public:
+    // Takes ownership of `doc`. `creationWidth` is the width the window is made with.
+    CChildFrame(CDediDurarerDoc* doc, int creationWidth, QWidget* parent = nullptr);
+    // Stops the document's search and waits for it before anything else goes.
+    ~CChildFrame() override;
+
+    CDediDurarerDoc* document() const { return doc_.get(); }
+    CSearchForView* criteriaForm() const { return form_; }
+    CDediDurarerView* resultList() const { return list_; }
+    CFileContentsView* contentsView() const { return contents_; }
+    CriteriaRowSplitter* criteriaRowSplitter() const { return outer_; }
+    ResultPaneSplitter* resultPaneSplitter() const { return inner_; }
+
+    // The pane holding the keyboard focus, else the last one activated.
+    QWidget* activeView() const;
+    void setActiveView(QWidget* view);
+
+    // The active view, then the document, then this frame; false when none handled it.
+    bool routeCommand(int commandId);
+    bool routeCommandUpdate(int commandId, CommandState& state);
+
+    bool handleCommand(int commandId) override;
+    bool updateCommand(int commandId, CommandState& state) override;
+
+  protected:
+    void customEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void cyclePane(int step);
+    // The Reg Expression test and Clear History dialogs are not built yet: these do
+    // nothing for now.
+    void runRegExpTestDialog();
+    void runClearHistoryDialog();
+
+    std::unique_ptr<CDediDurarerDoc> doc_;
+    CriteriaRowSplitter* outer_;
+    ResultPaneSplitter* inner_;
+    CSearchForView* form_;
+    CDediDurarerView* list_;
+    CFileContentsView* contents_;
+    QWidget* lastActive_ = nullptr;
+};
+
+}  // namespace scoutwell

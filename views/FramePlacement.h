@@ -1,0 +1,38 @@
+// Where the main frame opens and what it stores when it closes: the remembered position
+// and size checked against the screen. No Qt here, so the rules can be tested alone.
+//
+//   FramePlacement p = framePlacementFromSettings(store, screenWidth, screenHeight);
+//   if (p.x != kLetSystemChoose) move(p.x, p.y);
+//   ...
+//   saveFramePlacement(store, maximized, normalLeft, normalTop, normalWidth, normalHeight);
+#pragma once
+
+#include <cstdint>
+
+#include "app/core/Settings.h"
+
+namespace scoutwell {
+
+// Each field is kLetSystemChoose where the window system decides.
+struct FramePlacement {
+    std::int32_t x = kLetSystemChoose;
+    std::int32_t y = kLetSystemChoose;
+    std::int32_t width = kLetSystemChoose;
+    std::int32_t height = kLetSystemChoose;
+};
+
+// The placement for a screen whose right and bottom edges are given; all system choices
+// when RememberWindowSize is off.
+FramePlacement framePlacementFromSettings(const SettingsStore& store, std::int32_t desktopRight,
+                                          std::int32_t desktopBottom);
+
+// Stores the restored rectangle (also when maximized) and the maximized state, when
+// RememberWindowSize is on.
+void saveFramePlacement(SettingsStore& store, bool maximized, std::int32_t left, std::int32_t top,
+                        std::int32_t width, std::int32_t height);
+
+// The width of the file list when a search window is made: the stored one, or half the
+// window's width when it is missing or less than 1.
+std::int32_t initialFileListWidth(std::int32_t storedWidth, std::int32_t creationWidth);
+
+}  // namespace scoutwell
