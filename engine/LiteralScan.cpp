@@ -1,0 +1,163 @@
+#include "engine/LiteralScan.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace scoutwell {
+namespace {
+
+// Bytes of C-like source text from the most to the least common; bytes not listed are
+// rarer than all of them.
+constexpr std::string_view kCommonFirst =
+    " etnriaoslcd_u\tp*mf();,h=b.gy0x1/vk2-w>E:TSNR\"AIL#OC3D84P<F56M7[]9{}+&!BUGHK|qz'jVWXYJQZ\\%"
+    "^~?@$`";
+
+int rankOf(unsigned char b) {
+    const std::size_t at = kCommonFirst.find(static_cast<char>(b));
+    return at == std::string_view::npos ? static_cast<int>(kCommonFirst.size())
+                                        : static_cast<int>(at);
+}
+
+}  // namespace
+
+int LiteralScan::rarity(unsigned char b) {
+    return rankOf(b);
+}
+
+LiteralScan::LiteralScan(std::string_view literal) : literal_(literal) {
+    if (literal_.size() < 2)
+        return;
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < literal_.size(); ++i) {
+        if (rarity(static_cast<unsigned char>(literal_[i])) >
+            rarity(static_cast<unsigned char>(literal_[best])))
+            best = i;
+    }
+    std::size_t second = best == 0 ? 1 : 0;
+    for (std::size_t i = 0; i < literal_.size(); ++i) {
+        if (i == best || literal_[i] == literal_[best])
+            continue;
+        if (literal_[second] == literal_[best] ||
+            rarity(static_cast<unsigned char>(literal_[i])) >
+                rarity(static_cast<unsigned char>(literal_[second])))
+            second = i;
+    }
+    firstOffset_ = best < second ? best : second;
+    secondOffset_ = best < second ? second : best;
+}
+
+std::size_t LiteralScan::find(const char* data, std::size_t size) const {
+    const std::size_t length = literal_.size();
+    if (length == 0 || size < length)
+        return kNotFound;
+    if (length == 1) {
+        const void* hit = std::memchr(data, literal_[0], size);
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : kNotFound;
+    }
+    const std::size_t last = size - length;  // the last offset where the literal fits
+    std::size_t pos = 0;
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(literal_[firstOffset_]);
+    const __m128i second = _mm_set1_epi8(literal_[secondOffset_]);
+    // Candidates at pos..pos+15 all fit when pos + 15 <= last.
+    for (; pos + 15 <= last; pos += 16) {
+        const __m128i a =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos + firstOffset_));
+        const __m128i b =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos + secondOffset_));
+        unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, second))));
+        while (mask != 0) {
+            const std::size_t at = pos + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (std::memcmp(data + at, literal_.data(), length) == 0)
+                return at;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; pos <= last; ++pos) {
+        if (data[pos + firstOffset_] == literal_[firstOffset_] &&
+            data[pos + secondOffset_] == literal_[secondOffset_] &&
+            std::memcmp(data + pos, literal_.data(), length) == 0)
+            return pos;
+    }
+    return kNotFound;
+}
+
+std::size_t countByte(const char* data, std::size_t size, char b) {
+    std::size_t count = 0;
+    std::size_t pos = 0;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(b);
+    const __m128i zero = _mm_setzero_si128();
+    while (size - pos >= 16) {
+        // Byte counters subtract the compare's -1s; 255 blocks at most before they could
+        // overflow, then the sum of absolute differences folds them into two totals.
+        __m128i counters = zero;
+        const std::size_t blocks = std::min<std::size_t>((size - pos) / 16, 255);
+        for (std::size_t i = 0; i < blocks; ++i, pos += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+            counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(v, wanted));
+        }
+        const __m128i sums = _mm_sad_epu8(counters, zero);
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+    }
+#endif
+    for (; pos < size; ++pos)
+        count += data[pos] == b;
+    return count;
+}
+
+std::size_t findControlByte(const char* data, std::size_t size, bool skipLF) {
+    std::size_t pos = 0;
+#if defined(__SSE2__)
+    const __m128i limit = _mm_set1_epi8(32);
+    const __m128i minusOne = _mm_set1_epi8(-1);
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i lf = _mm_set1_epi8(skipLF ? '\n' : '\t');
+    for (; pos + 16 <= size; pos += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+        // Signed compares: bytes from 0x80 up are negative and never control bytes.
+        const __m128i control =
+            _mm_and_si128(_mm_cmplt_epi8(v, limit), _mm_cmpgt_epi8(v, minusOne));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf)), control)));
+        if (mask != 0)
+            return pos + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+#endif
+    for (; pos < size; ++pos) {
+        const auto c = static_cast<unsigned char>(data[pos]);
+        if (c < 32 && c != '\t' && !(skipLF && c == '\n'))
+            return pos;
+    }
+    return size;
+}
+
+}  // namespace scoutwell
+
+namespace scoutwell {
+
+void copyReplacing(const char* in, std::size_t size, char* out, char from, char to) {
+    std::size_t pos = 0;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(from);
+    const __m128i replacement = _mm_set1_epi8(to);
+    for (; pos + 16 <= size; pos += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + pos));
+        const __m128i hit = _mm_cmpeq_epi8(v, wanted);
+        const __m128i mixed =
+            _mm_or_si128(_mm_and_si128(hit, replacement), _mm_andnot_si128(hit, v));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + pos), mixed);
+    }
+#endif
+    for (; pos < size; ++pos)
+        out[pos] = in[pos] == from ? to : in[pos];
+}
+
+}  // namespace scoutwell
