@@ -3,8 +3,9 @@
 BUILD_DIR  ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
+PREFIX     ?= /usr/local
 
-.PHONY: deps configure build run test tsan clean
+.PHONY: deps configure build run install test tsan clean
 
 deps:
 	@scripts/deps.sh
@@ -17,6 +18,13 @@ build: configure
 
 run: build
 	$(BUILD_DIR)/bin/scoutwell
+
+# The program, its desktop entry, icon, .srf MIME type and help page under PREFIX; the
+# desktop's caches are refreshed where their tools exist.
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+	-command -v update-mime-database >/dev/null && update-mime-database $(PREFIX)/share/mime
+	-command -v update-desktop-database >/dev/null && update-desktop-database $(PREFIX)/share/applications
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
