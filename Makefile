@@ -4,8 +4,10 @@ BUILD_DIR  ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 PREFIX     ?= /usr/local
+FUZZ_SECONDS ?= 60
+FUZZ_CXX     ?= clang++-14
 
-.PHONY: deps configure build run install test tsan clean
+.PHONY: deps configure build run install test tsan sanitize fuzz clean
 
 deps:
 	@scripts/deps.sh
@@ -36,5 +38,21 @@ tsan: deps
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/engine_tests
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/platform_tests
 
+# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer, in a build
+# folder of its own; leaks fail the run too.
+sanitize: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCOUTWELL_SANITIZE=ON
+	cmake --build build-asan
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --test-dir build-asan --output-on-failure
+
+# Every fuzz target for FUZZ_SECONDS each, built with clang's libFuzzer and sanitizers.
+fuzz:
+	@scripts/deps.sh fuzz
+	cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_CXX_COMPILER=$(FUZZ_CXX)
+	cmake --build build-fuzz
+	tests/fuzz/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD_DIR) build-tsan
+	rm -rf $(BUILD_DIR) build-tsan build-asan build-fuzz

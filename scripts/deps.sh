@@ -9,6 +9,10 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth
 )
+# `make fuzz` alone needs clang with its libFuzzer runtime; `make test` never does.
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
