@@ -7,7 +7,7 @@ PREFIX     ?= /usr/local
 FUZZ_SECONDS ?= 60
 FUZZ_CXX     ?= clang++-14
 
-.PHONY: deps configure build run install test tsan sanitize fuzz clean
+.PHONY: deps configure build run install test tsan bench sanitize fuzz clean
 
 deps:
 	@scripts/deps.sh
@@ -38,6 +38,10 @@ tsan: deps
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/engine_tests
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/platform_tests
 
+# Scoutwell against find, fd, grep and ripgrep (bench/run.sh says how).
+bench: deps
+	bench/run.sh
+
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer, in a build
 # folder of its own; leaks fail the run too.
 sanitize: deps
@@ -55,4 +59,4 @@ fuzz:
 	tests/fuzz/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD_DIR) build-tsan build-asan build-fuzz
+	rm -rf $(BUILD_DIR) build-tsan build-asan build-fuzz build-bench

@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# make bench: builds Scoutwell in release mode in a folder of its own, generates the
+# benchmark tree once, and times Scoutwell against find, fd, grep and ripgrep on the
+# same files, warm cache, whole processes. Prints one table row per case with the
+# medians, the peers' times, our time as a ratio of each, and the peak memory; then
+# checks that our (file, line) pairs equal grep's for the contents cases.
+#
+# Environment: BENCH_BUILD_DIR (build-bench), BENCH_CACHE (the generated tree's parent),
+# BENCH_RUNS (5 timed runs after one warm-up), BENCH_QUICK=1 (fewer cases and runs).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BENCH_BUILD_DIR:-$root/build-bench}
+cache=${BENCH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/scoutwell-bench}
+runs=${BENCH_RUNS:-5}
+corpus_version=1
+corpus=$cache/corpus-v$corpus_version
+work=$(mktemp -d /tmp/scoutwell-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+# Remembered options of a user's own settings must not change what is measured.
+export XDG_CONFIG_HOME=$work/config
+mkdir -p "$XDG_CONFIG_HOME"
+
+install_peers() {
+    local missing=()
+    command -v rg >/dev/null 2>&1 || missing+=(ripgrep)
+    command -v fdfind >/dev/null 2>&1 || command -v fd >/dev/null 2>&1 || missing+=(fd-find)
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
+
+install_peers
+fd_program=$(command -v fdfind || command -v fd)
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSCOUTWELL_BUILD_TESTS=OFF \
+    >/dev/null
+cmake --build "$build" --target scoutwell runstat make-corpus engine-bench -- -j2 >/dev/null
+bin=$build/bin
+
+if [ ! -d "$corpus" ]; then
+    echo "Generating the benchmark tree in $corpus"
+    mkdir -p "$cache"
+    rm -rf "$corpus.partial"
+    "$bin/make-corpus" "$corpus.partial"
+    mv "$corpus.partial" "$corpus"
+fi
+
+# time_of <command...>: "<median seconds> <peak KB>"
+time_of() {
+    local line
+    line=$("$bin/runstat" -n "$runs" -w 1 -- "$@")
+    echo "${line% *}"
+}
+
+printf '%-34s %9s %8s  %-14s %9s %7s %8s\n' case ours peakMB peer peer_s ratio peerMB
+row() {  # row <case> <ours line> <peer name> <peer line>
+    local ours_s ours_kb peer_s peer_kb
+    read -r ours_s ours_kb <<<"$2"
+    read -r peer_s peer_kb <<<"$4"
+    awk -v c="$1" -v o="$ours_s" -v ok="$ours_kb" -v p="$3" -v ps="$peer_s" -v pk="$peer_kb" \
+        'BEGIN { printf "%-34s %8.3fs %8.1f  %-14s %8.3fs %6.2fx %8.1f\n",
+                 c, o, ok / 1024, p, ps, (ps > 0 ? o / ps : 0), pk / 1024 }'
+}
+
+ours=("$bin/scoutwell" -o /dev/null -s -fd -cr)
+
+name_case() {  # name_case <label> <folder> <dos pattern>
+    local o f d
+    o=$(time_of "${ours[@]}" -fmn -d "$2" -f "$3")
+    f=$(time_of find "$2" -name "$3")
+    d=$(time_of "$fd_program" -u -j1 -g "$3" "$2")
+    row "$1" "$o" "find -name" "$f"
+    row "" "$o" "fd -u -j1" "$d"
+}
+
+contents_case() {  # contents_case <label> <folder> <regex> <case: cm|cmn>
+    local o r g i=()
+    [ "$4" = cmn ] && i=(-i)
+    o=$(time_of "${ours[@]}" -"$4" -d "$2" -c "$3")
+    r=$(time_of rg -n -j1 "${i[@]}" -- "$3" "$2")
+    g=$(time_of grep -rn "${i[@]}" -- "$3" "$2")
+    row "$1" "$o" "rg -n -j1 ${i[*]}" "$r"
+    row "" "$o" "grep -rn ${i[*]}" "$g"
+}
+
+if [ -d /usr ]; then
+    name_case "names *.h /usr" /usr '*.h'
+fi
+name_case "names *.c corpus" "$corpus" '*.c'
+if [ -d /usr/include ]; then
+    contents_case "'struct [a-z_]*_ops' /usr/include" /usr/include 'struct [a-z_]*_ops' cm
+    contents_case "'error' -i /usr/include" /usr/include 'error' cmn
+    contents_case "'[0-9][0-9]:[0-9][0-9]' /usr/incl" /usr/include '[0-9][0-9]:[0-9][0-9]' cm
+fi
+contents_case "'struct [a-z_]*_ops' corpus" "$corpus" 'struct [a-z_]*_ops' cm
+contents_case "'error' -i corpus" "$corpus" 'error' cmn
+
+# Phases: the engine alone, with a window that drops its notes.
+one=$(time_of "$bin/engine-bench" search "$corpus" "" "[0-9][0-9]:[0-9][0-9]" case one-phase)
+two=$(time_of "$bin/engine-bench" search "$corpus" "" "[0-9][0-9]:[0-9][0-9]" case)
+row "two-phase vs one-phase corpus" "$two" "one-phase" "$one"
+
+echo
+"$bin/engine-bench" memory 1000000 | awk '{ printf "ResultsStore, %s name-only files: %s bytes per item beyond the names (target <= 150)\n", $2, $8 }'
+
+# Same (file, line) pairs as grep over the same regular files and file links.
+pairs_ours() {  # rows are "path<TAB>size<TAB>time", hits "number<TAB>text", a blank line ends a file
+    tr -d '\r' <"$1" | awk -F'\t' '
+        /^$/ { file = ""; next }
+        file == "" { file = $1; next }
+        { print file ":" $1 }' | sort
+}
+pairs_grep() {  # pairs_grep <folder> <regex> <grep options...>
+    local folder=$1 regex=$2
+    shift 2
+    find "$folder" \( -type f -o \( -type l -xtype f \) \) -print0 |
+        xargs -0 grep -a -n -H "$@" -- "$regex" | awk -F: '{ print $1 ":" $2 }' | sort || true
+}
+check() {  # check <folder> <regex> <cm|cmn>
+    local i=()
+    [ "$3" = cmn ] && i=(-i)
+    "$bin/scoutwell" -o "$work/out.txt" -s -fd -cr -"$3" -d "$1" -c "$2" || true
+    pairs_ours "$work/out.txt" >"$work/ours.txt"
+    pairs_grep "$1" "$2" "${i[@]}" >"$work/grep.txt"
+    if cmp -s "$work/ours.txt" "$work/grep.txt"; then
+        echo "same (file, line) pairs as grep: $1 '$2' ($(wc -l <"$work/ours.txt") lines)"
+    else
+        echo "DIFFERENT (file, line) pairs from grep: $1 '$2'"
+        diff "$work/ours.txt" "$work/grep.txt" | head -5
+        status=1
+    fi
+}
+status=0
+export LC_ALL=C
+for folder in /usr/include "$corpus"; do
+    [ -d "$folder" ] || continue
+    check "$folder" 'struct [a-z_]*_ops' cm
+    check "$folder" 'error' cmn
+    check "$folder" '[0-9][0-9]:[0-9][0-9]' cm
+done
+exit $status
