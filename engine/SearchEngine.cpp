@@ -4,6 +4,7 @@
 
 #include <pthread.h>
 
+#include <cstring>
 #include <new>
 
 #include "engine/Clock.h"
@@ -11,6 +12,7 @@
 #include "engine/Messages.h"
 #include "engine/SearchCriteria.h"
 #include "engine/Text.h"
+#include "engine/Tuning.h"
 #include "engine/WindowMessages.h"
 
 namespace scoutwell {
@@ -179,14 +181,20 @@ void SearchEngine::searchLookInFolder(const std::string& folder, bool stayOnFile
     FileSystem* fs = fileSystem();
     if (!fs)
         return;
+    nameMatcherOn_ = !plainAlgorithm() &&
+                     nameMatcher_.set(nameExpression_.pattern(), nameExpression_.matchCase());
     std::unique_ptr<Directory> dir = fs->openFolder(folder, stayOnFileSystem);
     if (!dir)
         return;
-    walkFolder(std::move(dir), folder);
+    walkPath_ = folder;
+    subfolderNames_.clear();
+    walkFolder(std::move(dir));
 }
 
-void SearchEngine::walkFolder(std::unique_ptr<Directory> dir, const std::string& folder) {
+void SearchEngine::walkFolder(std::unique_ptr<Directory> dir) {
     const SearchCriteria& c = *criteria_;
+    // Children only append to walkPath_ after this folder's own entries are done.
+    const std::string& folder = walkPath_;
     if (notifier_) {
         const std::uint32_t now = tickCount();
         if (now - lastFolderNoteTick_ > kFolderNoteInterval) {
@@ -207,17 +215,22 @@ void SearchEngine::walkFolder(std::unique_ptr<Directory> dir, const std::string&
     auto nameMatches = [&](std::string_view name) {
         if (!nameFilterOn_)
             return true;
+        if (nameMatcherOn_)
+            return nameMatcher_.contains(name) != c.excludeFilename;
         int start = 0, length = 0;
         return nameExpression_.find(name, start, length) != c.excludeFilename;
     };
 
-    std::vector<std::string> subfolders;
+    const std::size_t namesStart = subfolderNames_.size();
     std::string_view name;
     EntryType type = EntryType::Unknown;
     while (dir->next(name, type)) {
         if (type == EntryType::Directory) {
-            if (c.subfolders)
-                subfolders.emplace_back(name);
+            if (c.subfolders) {
+                const auto length = static_cast<std::uint32_t>(name.size());
+                subfolderNames_.append(reinterpret_cast<const char*>(&length), sizeof length);
+                subfolderNames_.append(name);
+            }
             if (foldersAreCandidates && nameMatches(name)) {
                 EntryInfo info;
                 if (dir->stat(name, info) && (!dateFilterOn_ || passesDate(c, info.modified))) {
@@ -251,13 +264,26 @@ void SearchEngine::walkFolder(std::unique_ptr<Directory> dir, const std::string&
 
     postNewResults(/*throttled=*/true);
 
-    for (const std::string& sub : subfolders) {
+    const std::size_t namesEnd = subfolderNames_.size();
+    const std::size_t pathLength = walkPath_.size();
+    for (std::size_t at = namesStart; at < namesEnd;) {
         if (stopRequested())
             break;
+        std::uint32_t length = 0;
+        std::memcpy(&length, subfolderNames_.data() + at, sizeof length);
+        at += sizeof length;
+        // A view only until the child's walk, which may move the names' storage.
+        const std::string_view sub(subfolderNames_.data() + at, length);
+        at += length;
         std::unique_ptr<Directory> child = dir->openSubfolder(sub);
-        if (child)
-            walkFolder(std::move(child), folder + sub + "/");
+        if (child) {
+            walkPath_.append(sub);
+            walkPath_ += '/';
+            walkFolder(std::move(child));
+            walkPath_.resize(pathLength);
+        }
     }
+    subfolderNames_.resize(namesStart);
 }
 
 void SearchEngine::secondPhase() {

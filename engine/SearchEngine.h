@@ -12,13 +12,14 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/FoundItem.h"
+#include "engine/NameMatcher.h"
 #include "engine/SearchExpression.h"
 
 namespace scoutwell {
@@ -85,7 +86,8 @@ class SearchEngine {
 
   private:
     void searchLookInFolder(const std::string& folder, bool stayOnFileSystem);
-    void walkFolder(std::unique_ptr<Directory> dir, const std::string& folder);
+    // Walks the folder whose path walkPath_ holds.
+    void walkFolder(std::unique_ptr<Directory> dir);
     void secondPhase();
     void postNote(int message, int position, std::string text);
     // WM_SEARCH_NEWRESULTS when items arrived since the last one (throttled: and the
@@ -98,6 +100,12 @@ class SearchEngine {
     SearchNotifier* notifier_;
     SearchExpression nameExpression_;
     SearchExpression contentsExpression_;
+    NameMatcher nameMatcher_;  // the name test without the matcher, when it applies
+    bool nameMatcherOn_ = false;
+    // The walk's path and its folders' pending subfolder names (each a 4-byte length and
+    // the name), grown and shrunk as it goes down and up, so entries cost no allocation.
+    std::string walkPath_;
+    std::string subfolderNames_;
     bool nameFilterOn_ = false;
     bool dateFilterOn_ = false;
     bool sizeFilterOn_ = false;

@@ -10,9 +10,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <utility>
+#include <vector>
 
 namespace scoutwell {
 namespace {
@@ -70,13 +72,36 @@ class PosixReadableFile : public ReadableFile {
     int fd_;
 };
 
+// getdents64 buffers shared by the folders of one walk. A walk closes a folder's
+// enumeration before it opens the subfolders, so one or two buffers serve a whole tree.
+struct EntryBuffers {
+    static constexpr std::size_t kSize = 32768;
+    std::vector<std::unique_ptr<char[]>> free;
+
+    std::unique_ptr<char[]> take() {
+        if (free.empty())
+            return std::make_unique<char[]>(kSize);
+        std::unique_ptr<char[]> buffer = std::move(free.back());
+        free.pop_back();
+        return buffer;
+    }
+    void give(std::unique_ptr<char[]> buffer) {
+        if (buffer)
+            free.push_back(std::move(buffer));
+    }
+};
+
+// Reads the entries straight from the descriptor (getdents64): no DIR, so no duplicate
+// descriptor and no buffer allocation per folder, and the descriptor stays open for
+// openat after the enumeration has ended.
 class PosixDirectory : public Directory {
   public:
-    PosixDirectory(PosixFileSystem& fs, int fd, DIR* dir, std::string path, dev_t device,
-                   dev_t rootDevice, bool stayOnFileSystem, bool rootIsPseudo)
+    PosixDirectory(PosixFileSystem& fs, std::shared_ptr<EntryBuffers> buffers, int fd,
+                   std::string path, dev_t device, dev_t rootDevice, bool stayOnFileSystem,
+                   bool rootIsPseudo)
         : fs_(fs),
+          buffers_(std::move(buffers)),
           fd_(fd),
-          dir_(dir),
           path_(std::move(path)),
           device_(device),
           rootDevice_(rootDevice),
@@ -84,25 +109,34 @@ class PosixDirectory : public Directory {
           rootIsPseudo_(rootIsPseudo) {}
 
     ~PosixDirectory() override {
-        if (dir_)
-            closedir(dir_);
+        buffers_->give(std::move(buffer_));
         if (fd_ >= 0)
             ::close(fd_);
     }
 
     bool next(std::string_view& name, EntryType& type) override {
-        if (!dir_)
+        if (ended_)
             return false;
+        if (!buffer_)
+            buffer_ = buffers_->take();
         for (;;) {
-            errno = 0;
-            const dirent* e = readdir(dir_);
-            if (!e)
-                return false;
+            if (at_ >= filled_) {
+                errno = 0;
+                const ssize_t n = ::getdents64(fd_, buffer_.get(), EntryBuffers::kSize);
+                if (n <= 0) {
+                    endEnumeration();
+                    return false;
+                }
+                filled_ = static_cast<std::size_t>(n);
+                at_ = 0;
+            }
+            const auto* e = reinterpret_cast<const dirent64*>(buffer_.get() + at_);
+            at_ += e->d_reclen;
             const char* n = e->d_name;
             if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
                 continue;
             name = n;
-            type = typeOf(e);
+            type = typeOf(n, e->d_type);
             return true;
         }
     }
@@ -143,43 +177,33 @@ class PosixDirectory : public Directory {
                 return nullptr;
             }
         }
-        return open(fs_, fd, path_ + nameBuffer_ + "/", st.st_dev, rootDevice_, stay_,
-                    rootIsPseudo_);
+        std::string path;
+        path.reserve(path_.size() + nameBuffer_.size() + 1);
+        path += path_;
+        path += nameBuffer_;
+        path += '/';
+        return std::make_unique<PosixDirectory>(fs_, buffers_, fd, std::move(path), st.st_dev,
+                                                rootDevice_, stay_, rootIsPseudo_);
     }
 
     bool close() override {
-        if (!dir_)
-            return true;
-        const int r = closedir(dir_);
-        dir_ = nullptr;
-        return r == 0;
-    }
-
-    // Takes fd; enumerates through a duplicate so the descriptor stays usable for openat
-    // after the enumeration has been closed.
-    static std::unique_ptr<Directory> open(PosixFileSystem& fs, int fd, std::string path,
-                                           dev_t device, dev_t rootDevice, bool stay,
-                                           bool rootIsPseudo) {
-        const int enumFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-        DIR* dir = enumFd >= 0 ? fdopendir(enumFd) : nullptr;
-        if (!dir) {
-            if (enumFd >= 0)
-                ::close(enumFd);
-            ::close(fd);
-            return nullptr;
-        }
-        return std::make_unique<PosixDirectory>(fs, fd, dir, std::move(path), device, rootDevice,
-                                                stay, rootIsPseudo);
+        endEnumeration();
+        return true;
     }
 
   private:
+    void endEnumeration() {
+        ended_ = true;
+        buffers_->give(std::move(buffer_));
+    }
+
     bool statName(std::string_view name, struct stat& st) {
         nameBuffer_.assign(name);
         return ::fstatat(fd_, nameBuffer_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     }
 
-    EntryType typeOf(const dirent* e) {
-        switch (e->d_type) {
+    EntryType typeOf(const char* name, unsigned char dType) {
+        switch (dType) {
             case DT_DIR:
                 return EntryType::Directory;
             case DT_REG:
@@ -188,7 +212,7 @@ class PosixDirectory : public Directory {
                 return EntryType::Link;
             case DT_UNKNOWN: {
                 struct stat st;
-                if (!statName(e->d_name, st))
+                if (!statName(name, st))
                     return EntryType::Unknown;
                 if (S_ISDIR(st.st_mode))
                     return EntryType::Directory;
@@ -204,8 +228,12 @@ class PosixDirectory : public Directory {
     }
 
     PosixFileSystem& fs_;
+    std::shared_ptr<EntryBuffers> buffers_;
+    std::unique_ptr<char[]> buffer_;  // while enumerating
+    std::size_t filled_ = 0;
+    std::size_t at_ = 0;
+    bool ended_ = false;
     int fd_;
-    DIR* dir_;
     std::string path_;
     dev_t device_;
     dev_t rootDevice_;
@@ -230,8 +258,9 @@ std::unique_ptr<Directory> PosixFileSystem::openFolder(const std::string& path,
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     const bool rootIsPseudo = isPseudoFileSystem(fsTypeOfDevice(st.st_dev));
-    return PosixDirectory::open(*this, fd, std::move(folder), st.st_dev, st.st_dev,
-                                stayOnFileSystem, rootIsPseudo);
+    return std::make_unique<PosixDirectory>(*this, std::make_shared<EntryBuffers>(), fd,
+                                            std::move(folder), st.st_dev, st.st_dev,
+                                            stayOnFileSystem, rootIsPseudo);
 }
 
 std::unique_ptr<ReadableFile> PosixFileSystem::openForScan(const std::string& folder,

@@ -1,5 +1,5 @@
 // The engine's file system on Linux: folders enumerated on directory descriptors
-// (openat, readdir, d_type; fstatat only when asked), links never followed by the walk,
+// (openat, getdents64, d_type; fstatat only when asked), links never followed by the walk,
 // only regular files opened for scanning, pseudo file systems never walked into.
 //
 //   PosixFileSystem fs;

@@ -1,0 +1,143 @@
+// The walk with its fast name test against the plain one, over generated trees on disk:
+// the same items, with the same fields, in the same order, also when a search stops.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/FileSystem.h"
+#include "engine/FoundItem.h"
+#include "engine/SearchCriteria.h"
+#include "engine/SearchEngine.h"
+#include "engine/Tuning.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/TempTree.h"
+
+namespace scoutwell {
+namespace {
+
+using testing::TempTree;
+
+// Records each item as one line of text, and asks for a stop after a given count.
+class RecordingSink : public FoundItemSink {
+  public:
+    explicit RecordingSink(SearchCriteria& criteria, std::size_t stopAfter)
+        : criteria_(criteria), stopAfter_(stopAfter) {}
+    void add(const FoundItem& item) override {
+        lines.push_back(std::to_string(item.kind()) + " " + item.fullPath() + " " +
+                        std::to_string(item.size) + " " + std::to_string(item.modified) + " " +
+                        std::to_string(item.hits.size()));
+        if (lines.size() == stopAfter_)
+            criteria_.requestStop();
+    }
+    std::vector<std::string> lines;
+
+  private:
+    SearchCriteria& criteria_;
+    std::size_t stopAfter_;
+};
+
+class PlainSwitch {
+  public:
+    explicit PlainSwitch(bool plain) : was_(plainAlgorithm()) { setPlainAlgorithm(plain); }
+    ~PlainSwitch() { setPlainAlgorithm(was_); }
+
+  private:
+    bool was_;
+};
+
+// Folders several levels deep with names of mixed case, two-byte letters, DOS special
+// bytes and extensions; file and folder links, a FIFO, and one folder too big for a
+// single read of its entries.
+void makeTree(TempTree& tree, std::mt19937& random) {
+    const std::vector<std::string> parts = {"a", "B", "é", "É", "x", "+", "(", "note", "Main"};
+    const std::vector<std::string> extensions = {".h", ".H", ".txt", ".c", ".html", "", ".tar.gz"};
+    auto name = [&] {
+        std::string n;
+        const int count = 1 + static_cast<int>(random() % 3);
+        for (int i = 0; i < count; ++i)
+            n += parts[random() % parts.size()];
+        return n + extensions[random() % extensions.size()];
+    };
+    std::vector<std::string> folders = {""};
+    for (int i = 0; i < 25; ++i) {
+        const std::string parent = folders[random() % folders.size()];
+        if (std::count(parent.begin(), parent.end(), '/') >= 4)
+            continue;
+        folders.push_back(parent + name() + std::to_string(i) + "/");
+        tree.folder(folders.back());
+    }
+    for (int i = 0; i < 150; ++i) {
+        const std::string where = folders[random() % folders.size()];
+        tree.file(where + std::to_string(i) + name(),
+                  random() % 3 == 0 ? "a needle here\n" : "hay\n");
+    }
+    tree.symlink("link-to-file.h", tree.path("0" + std::string("x")));
+    tree.symlink("link-to-folder", tree.path(folders.back()));
+    tree.fifo("pipe.h");
+    for (int i = 0; i < 700; ++i)
+        tree.file("big/" + std::string(40, 'n') + std::to_string(i) + (i % 2 ? ".h" : ".txt"));
+}
+
+std::vector<std::string> runSearch(const TempTree& tree, const SearchCriteria& prototype,
+                                   bool plain, std::size_t stopAfter) {
+    PlainSwitch plainSwitch(plain);
+    SearchCriteria criteria(prototype);
+    RecordingSink sink(criteria, stopAfter);
+    criteria.sink = &sink;
+    criteria.lookIn = {tree.path()};
+    std::string error;
+    EXPECT_TRUE(criteria.prepare(error)) << error;
+    SearchEngine engine(&criteria, nullptr);
+    engine.run();
+    return sink.lines;
+}
+
+TEST(WalkDifferential, FastNameTestDeliversWhatThePlainOneDelivers) {
+    PosixFileSystem posix;
+    FileSystem* previous = fileSystem();
+    setFileSystem(&posix);
+    std::mt19937 random(7);
+    TempTree tree;
+    makeTree(tree, random);
+
+    struct Names {
+        const char* text;
+        bool dos;
+    } names[] = {{"*.h", true},      {"*.txt;*.C", true}, {"a?b", true}, {"*", true},
+                 {"", true},         {"É*", true},        {"(+", true},  {"note*main", true},
+                 {"[ab].*x", false}, {"^n+", false},      {"x|é", false}};
+    int runs = 0;
+    for (const Names& n : names) {
+        for (int variant = 0; variant < 16; ++variant) {
+            SearchCriteria c;
+            c.fileName = n.text;
+            c.autoConvertToDos = n.dos;
+            c.matchFilenameCase = variant & 1;
+            c.excludeFilename = variant & 2;
+            c.subfolders = !(variant & 4);
+            if (variant & 8) {
+                c.searchContents = true;
+                c.containingText = "needle";
+                c.onePhaseSearch = variant & 1;
+            }
+            const std::vector<std::string> plain = runSearch(tree, c, true, 0);
+            ASSERT_EQ(runSearch(tree, c, false, 0), plain) << n.text << " variant " << variant;
+            if (plain.size() > 3) {
+                const std::size_t stopAfter = 1 + random() % (plain.size() - 1);
+                const std::vector<std::string> stoppedPlain = runSearch(tree, c, true, stopAfter);
+                EXPECT_EQ(stoppedPlain.size(), stopAfter);
+                ASSERT_EQ(runSearch(tree, c, false, stopAfter), stoppedPlain)
+                    << n.text << " variant " << variant << " stop after " << stopAfter;
+            }
+            ++runs;
+        }
+    }
+    EXPECT_EQ(runs, 16 * static_cast<int>(std::size(names)));
+    setFileSystem(previous);
+}
+
+}  // namespace
+}  // namespace scoutwell
