@@ -114,6 +114,14 @@ CMainFrame::CMainFrame(Application& app, DocumentManager& manager)
     connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
     connect(&manager_, &DocumentManager::recentFilesChanged, this, &CMainFrame::updateCommands);
     manager_.setFrameFactory([this](CDediDurarerDoc* doc) { return addChild(doc); });
+    manager_.setFrameCloser([this](CDediDurarerDoc* doc) {
+        for (QMdiSubWindow* window : mdi_->subWindowList()) {
+            auto* child = qobject_cast<CChildFrame*>(window->widget());
+            if (child && child->document() == doc)
+                delete window;
+        }
+        onSubWindowActivated(mdi_->activeSubWindow());
+    });
     qApp->installEventFilter(this);
     applyPlacement();
     updateCommands();
@@ -122,6 +130,7 @@ CMainFrame::CMainFrame(Application& app, DocumentManager& manager)
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
     manager_.setFrameFactory({});
+    manager_.setFrameCloser({});
     // Search windows stop their searches while the frame's services still exist.
     for (QMdiSubWindow* window : mdi_->subWindowList())
         delete window;

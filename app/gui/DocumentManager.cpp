@@ -33,15 +33,19 @@ CDediDurarerDoc* DocumentManager::newDocument() {
 
 CDediDurarerDoc* DocumentManager::openDocument(const QString& path) {
     auto* doc = new CDediDurarerDoc(app_);
+    doc->setTitle(QFileInfo(path).fileName());
+    if (!show(doc))
+        return nullptr;
     std::string error;
     if (!doc->loadCriteria(path.toStdString(), error)) {
-        delete doc;
+        if (frameCloser_)
+            frameCloser_(doc);
+        else
+            delete doc;
         showMessage(error.empty() ? kFailedToOpenDocument : error);
         return nullptr;
     }
     doc->setFilePath(QFileInfo(path).absoluteFilePath());
-    if (!show(doc))
-        return nullptr;
     addToRecentFiles(doc->filePath());
     return doc;
 }

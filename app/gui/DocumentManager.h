@@ -34,11 +34,16 @@ class DocumentManager : public QObject {
     // `app` must outlive the manager. Loads the recent-file list.
     explicit DocumentManager(Application& app, QObject* parent = nullptr);
 
+    // Closes the window of a document at once, deleting both.
+    using FrameCloser = std::function<void(CDediDurarerDoc* doc)>;
+
     void setFrameFactory(FrameFactory factory) { frameFactory_ = std::move(factory); }
+    void setFrameCloser(FrameCloser closer) { frameCloser_ = std::move(closer); }
 
     // A new search titled "Search<n>", n counting from 1; null when no window was made.
     CDediDurarerDoc* newDocument();
     // A document with the criteria of `path`; null, after a message, when it cannot be read.
+    // The window and its views exist before the file is read, so that they hear the load.
     CDediDurarerDoc* openDocument(const QString& path);
     // Open Criteria: asks for the file first.
     CDediDurarerDoc* openWithDialog(QWidget* parent);
@@ -65,6 +70,7 @@ class DocumentManager : public QObject {
 
     Application& app_;
     FrameFactory frameFactory_;
+    FrameCloser frameCloser_;
     int untitledCount_ = 0;
     QStringList recentFiles_;
 };
