@@ -10,8 +10,10 @@
 
 #include "app/core/Application.h"
 #include "app/core/Settings.h"
+#include "app/gui/CClearHistoryDialog.h"
 #include "app/gui/CDediDurarerDoc.h"
 #include "app/gui/CSearchForView.h"
+#include "app/gui/CTestRegExpDialog.h"
 #include "app/gui/CommandIds.h"
 #include "app/gui/SearchEvent.h"
 #include "engine/WindowMessages.h"
@@ -247,9 +249,15 @@ bool CChildFrame::updateCommand(int commandId, CommandState& state) {
     }
 }
 
-void CChildFrame::runRegExpTestDialog() {}
+void CChildFrame::runRegExpTestDialog() {
+    CTestRegExpDialog dialog(doc_->settings(), this);
+    dialog.exec();
+}
 
-void CChildFrame::runClearHistoryDialog() {}
+void CChildFrame::runClearHistoryDialog() {
+    CClearHistoryDialog dialog(doc_->settings(), this);
+    dialog.exec();
+}
 
 void CChildFrame::customEvent(QEvent* event) {
     SearchEvent* message = SearchEvent::from(event);

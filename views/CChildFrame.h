@@ -83,8 +83,7 @@ class CChildFrame : public QWidget, public CommandTarget {
 
   private:
     void cyclePane(int step);
-    // The Reg Expression test and Clear History dialogs are not built yet: these do
-    // nothing for now.
+    // The Reg Expression test and Clear History dialogs, modal over this window.
     void runRegExpTestDialog();
     void runClearHistoryDialog();
 

@@ -9,6 +9,8 @@
 #include "app/core/Application.h"
 #include "app/core/CriteriaFile.h"
 #include "app/core/Settings.h"
+#include "app/gui/CConfigurationDialog.h"
+#include "app/gui/CSaveResultsDialog.h"
 #include "app/gui/CommandIds.h"
 #include "engine/FileSystem.h"
 #include "engine/Messages.h"
@@ -264,8 +266,8 @@ bool CDediDurarerDoc::updateCommand(int commandId, CommandState& state) {
     return false;
 }
 
-void CDediDurarerDoc::onSaveResults() {}
+void CDediDurarerDoc::onSaveResults() { runSaveResults(*this, QApplication::activeWindow()); }
 
-void CDediDurarerDoc::onConfiguration() {}
+void CDediDurarerDoc::onConfiguration() { runConfiguration(*this, QApplication::activeWindow()); }
 
 }  // namespace scoutwell

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/SaveResultsSettings.h"
 #include "app/gui/Document.h"
 #include "engine/ResultsStore.h"
 #include "engine/SearchCriteria.h"
@@ -36,9 +37,6 @@ inline constexpr const char* kNotAllItemsExist =
     "Not all items exist in list. Cannot show contents.";
 // A colour value with red in the low byte: pure blue.
 inline constexpr std::uint32_t kDefaultHighlightColour = 0xFF0000;
-
-// The Save Results dialog's last choices; the dialog fills this record in.
-struct SaveResultsSettings {};
 
 class CDediDurarerDoc : public Document, public CommandTarget {
     Q_OBJECT
@@ -68,8 +66,7 @@ class CDediDurarerDoc : public Document, public CommandTarget {
     bool handleCommand(int commandId) override;
     bool updateCommand(int commandId, CommandState& state) override;
 
-    // Save Results (32793) and Configuration (32799): their dialogs are not built yet, so
-    // these do nothing for now.
+    // Save Results (32793) and Configuration (32799), each through its modal dialog.
     void onSaveResults();
     void onConfiguration();
 
