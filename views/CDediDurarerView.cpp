@@ -1,0 +1,306 @@
+#include "views/CDediDurarerView.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "app/core/Application.h"
+#include "app/core/Settings.h"
+#include "app/gui/CDediDurarerDoc.h"
+#include "app/gui/SearchEvent.h"
+#include "engine/Messages.h"
+#include "engine/WindowMessages.h"
+#include "platform/qtgui/DesktopOpen.h"
+#include "views/CChildFrame.h"
+#include "views/IconCache.h"
+#include "views/ResultsModel.h"
+
+namespace scoutwell {
+
+namespace {
+
+// Shows the wait cursor for the life of the object.
+class WaitCursor {
+  public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+const ResultsStore& storeOf(const CDediDurarerDoc* doc) {
+    // A view without a document shows an empty list.
+    static const ResultsStore noResults;
+    return doc ? doc->results : noResults;
+}
+
+void sortStore(ResultsStore& store, int column) {
+    switch (column) {
+        case ResultsModel::kNameColumn:
+            store.sortByName();
+            break;
+        case ResultsModel::kLocationColumn:
+            store.sortByLocation();
+            break;
+        case ResultsModel::kSizeColumn:
+            store.sortBySize();
+            break;
+        case ResultsModel::kTypeColumn:
+            store.sortByType();
+            break;
+        case ResultsModel::kModifiedColumn:
+            store.sortByModified();
+            break;
+        default:
+            break;
+    }
+}
+
+// The column each sort message orders by.
+int sortColumnOf(int message) {
+    switch (message) {
+        case WM_SORT_BY_NAME:
+            return ResultsModel::kNameColumn;
+        case WM_SORT_BY_LOCATION:
+            return ResultsModel::kLocationColumn;
+        case WM_SORT_BY_SIZE:
+            return ResultsModel::kSizeColumn;
+        case WM_SORT_BY_TYPE:
+            return ResultsModel::kTypeColumn;
+        case WM_SORT_BY_MODIFIED:
+            return ResultsModel::kModifiedColumn;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+CDediDurarerView::CDediDurarerView(CDediDurarerDoc* doc, QWidget* parent)
+    : QTableView(parent), doc_(doc) {
+    if (doc)
+        settings_ = &doc->application().settings();
+    model_ = new ResultsModel(storeOf(doc), IconCache::shared(), this);
+    setModel(model_);
+
+    // A million rows must stay cheap: fixed row heights, no per-row widgets, nothing
+    // measured from contents.
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setSortingEnabled(false);
+    setIconSize(QSize(IconCache::kSmallIconSize, IconCache::kSmallIconSize));
+    setUpColumns();
+
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { selectionDirty_ = true; });
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { sortByColumn(column); });
+
+    if (doc)
+        doc->addView(this);
+}
+
+CDediDurarerView::~CDediDurarerView() {
+    saveColumnWidths();
+}
+
+int CDediDurarerView::startWidth(const SettingsStore* settings, int column) {
+    const ResultColumn& spec = ResultsModel::kColumns[column];
+    if (!settings || !rememberWindowSize(*settings))
+        return spec.defaultWidth;
+    const std::int32_t stored = readSetting(*settings, spec.storedWidth);
+    if (stored <= 0)
+        return spec.defaultWidth;
+    return std::min<std::int32_t>(stored, kMaxStoredColumnWidth);
+}
+
+void CDediDurarerView::setUpColumns() {
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    for (int column = 0; column < ResultsModel::kColumnCount; ++column)
+        header->resizeSection(column, startWidth(settings_, column));
+}
+
+void CDediDurarerView::saveColumnWidths() {
+    if (!settings_ || !rememberWindowSize(*settings_))
+        return;
+    for (int column = 0; column < ResultsModel::kColumnCount; ++column) {
+        writeSetting(*settings_, ResultsModel::kColumns[column].storedWidth,
+                     horizontalHeader()->sectionSize(column));
+    }
+}
+
+bool CDediDurarerView::appendNewItems() {
+    if (model_->appendNewItems() == ResultsModel::AppendResult::kMoreRowsThanItems) {
+        showMessage(kMoreRowsThanFound);
+        return false;
+    }
+    return true;
+}
+
+void CDediDurarerView::removeAllRows() {
+    model_->removeAllRows();
+    selectionDirty_ = false;
+}
+
+void CDediDurarerView::sortByColumn(int column) {
+    if (!doc_ || column < 0 || column >= ResultsModel::kColumnCount)
+        return;
+    const WaitCursor wait;
+    const int x = horizontalScrollBar()->value();
+    const int y = verticalScrollBar()->value();
+    // The rows go and come back in the new order: that loses the selection, and the
+    // contents view keeps what it shows until the next commit.
+    const bool dirty = selectionDirty_;
+    model_->removeAllRows();
+    sortStore(doc_->results, column);
+    appendNewItems();
+    selectionDirty_ = dirty;
+    updateGeometries();
+    horizontalScrollBar()->setValue(x);
+    verticalScrollBar()->setValue(y);
+}
+
+std::vector<std::string> CDediDurarerView::collectSelection() const {
+    // Ranges rather than one index per row: Select All on a million rows is one range.
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return model_->fullPaths(rows);
+}
+
+void CDediDurarerView::commitSelection() {
+    if (!selectionDirty_ || !doc_)
+        return;
+    const WaitCursor wait;
+    doc_->showContentsFor(collectSelection());
+    selectionDirty_ = false;
+}
+
+void CDediDurarerView::removeFileRow(const std::string& fullPath) {
+    model_->removeRowOfRemovedItem(fullPath);
+}
+
+void CDediDurarerView::selectAllFiles() {
+    selectAll();
+    commitSelection();
+    activateInChildFrame();
+}
+
+void CDediDurarerView::activateInChildFrame() {
+    CChildFrame* own = nullptr;
+    for (QWidget* w = parentWidget(); w && !own; w = w->parentWidget())
+        own = qobject_cast<CChildFrame*>(w);
+    if (!own)
+        return;
+    // The message goes to the main frame's active child frame, which is normally the
+    // one holding this view.
+    CChildFrame* target = own;
+    for (QWidget* w = own->parentWidget(); w; w = w->parentWidget()) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w)) {
+            if (QMdiArea* area = sub->mdiArea(); area && area->activeSubWindow()) {
+                if (auto* active = qobject_cast<CChildFrame*>(area->activeSubWindow()->widget()))
+                    target = active;
+            }
+            break;
+        }
+    }
+    SearchEvent event(WM_ACTIVATE_VIEW);
+    event.view = this;
+    QCoreApplication::sendEvent(target, &event);
+}
+
+void CDediDurarerView::selectOnly(int row) {
+    const QModelIndex index = model_->index(row, 0);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    commitSelection();
+}
+
+void CDediDurarerView::openRow(int row) {
+    selectOnly(row);
+    const std::string path = model_->fullPath(row);
+    if (path.empty())
+        return;
+    // Never through a shell: the path goes to the desktop as a file URL.
+    openWithDefaultApplication(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+void CDediDurarerView::customEvent(QEvent* event) {
+    SearchEvent* message = SearchEvent::from(event);
+    if (!message) {
+        QTableView::customEvent(event);
+        return;
+    }
+    message->result = 1;
+    switch (message->message()) {
+        case WM_SEARCH_NEWRESULTS:
+            message->result = appendNewItems() ? 1 : 0;
+            break;
+        case WM_SEARCH_DONE:
+            // A search that ran to its end is cleaned up from here.
+            if (doc_)
+                doc_->stopSearch();
+            break;
+        case WM_SEARCH_STARTED:
+            removeAllRows();
+            viewport()->repaint();
+            break;
+        case WM_SELECT_ALL_FILES:
+            selectAllFiles();
+            break;
+        case WM_SORT_BY_NAME:
+        case WM_SORT_BY_LOCATION:
+        case WM_SORT_BY_SIZE:
+        case WM_SORT_BY_TYPE:
+        case WM_SORT_BY_MODIFIED:
+            sortByColumn(sortColumnOf(message->message()));
+            break;
+        case WM_FILE_REMOVED:
+            if (message->note())
+                removeFileRow(message->note()->text);
+            break;
+        default:
+            break;
+    }
+}
+
+void CDediDurarerView::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        commitSelection();
+}
+
+void CDediDurarerView::keyReleaseEvent(QKeyEvent* event) {
+    QTableView::keyReleaseEvent(event);
+    commitSelection();
+}
+
+void CDediDurarerView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid())
+        openRow(index.row());
+}
+
+}  // namespace scoutwell

@@ -1,0 +1,73 @@
+// The list of found files, lower left in a search window.
+//
+// One row per item of the document's ResultsStore, appended in batches as the search
+// reports new results; cells are read from the store when painted. Clicks and key
+// releases hand the selected files to the document, which shows their contents; header
+// clicks sort. The view answers the document's and the engine's messages (SearchEvent).
+#pragma once
+
+#include <QPointer>
+#include <QTableView>
+#include <string>
+#include <vector>
+
+namespace scoutwell {
+
+class CDediDurarerDoc;
+class ResultsModel;
+class SettingsStore;
+
+inline constexpr const char* kMoreRowsThanFound = "Control has more items than has been found!";
+// A stored column width above this is taken as this.
+inline constexpr int kMaxStoredColumnWidth = 700;
+
+class CDediDurarerView : public QTableView {
+    Q_OBJECT
+
+  public:
+    // Adds itself to the document's views.
+    CDediDurarerView(CDediDurarerDoc* doc, QWidget* parent);
+    // Stores the column widths when window sizes are remembered.
+    ~CDediDurarerView() override;
+
+    ResultsModel* resultsModel() const { return model_; }
+
+    // Appends rows for the items found since the last call; false, after telling the
+    // user, when the store holds fewer items than there are rows.
+    bool appendNewItems();
+    // Rebuilds the rows in the store's order for the column, ascending, keeping the
+    // scroll offset. The selection is lost; the document is not told.
+    void sortByColumn(int column);
+    // The full paths of the selected rows, in row order.
+    std::vector<std::string> collectSelection() const;
+    // Tells the document the selection when it changed since it was last told.
+    void commitSelection();
+    bool selectionDirty() const { return selectionDirty_; }
+
+    // The width a column starts with: the stored one when window sizes are remembered
+    // and it is above 0 (at most kMaxStoredColumnWidth), else the column's default.
+    static int startWidth(const SettingsStore* settings, int column);
+
+  protected:
+    void customEvent(QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    void setUpColumns();
+    void saveColumnWidths();
+    void removeAllRows();
+    void removeFileRow(const std::string& fullPath);
+    void selectAllFiles();
+    void selectOnly(int row);
+    void openRow(int row);
+    void activateInChildFrame();
+
+    QPointer<CDediDurarerDoc> doc_;
+    SettingsStore* settings_ = nullptr;
+    ResultsModel* model_ = nullptr;
+    bool selectionDirty_ = false;
+};
+
+}  // namespace scoutwell
