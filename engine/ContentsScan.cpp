@@ -5,15 +5,19 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "engine/FileSystem.h"
 #include "engine/FoundItem.h"
+#include "engine/LiteralScan.h"
 #include "engine/Messages.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchExpression.h"
+#include "engine/Text.h"
+#include "engine/Tuning.h"
 
 namespace scoutwell {
 namespace {
@@ -33,13 +37,31 @@ constexpr unsigned char kFirstPrintable = 32;
 // vanish, and the file never starts with a space made from a control byte.
 class Normaliser {
   public:
-    Normaliser(bool eolUnix, bool eolMac) : eolUnix_(eolUnix), eolMac_(eolMac) {}
+    Normaliser(bool eolUnix, bool eolMac, bool bulk)
+        : eolUnix_(eolUnix), eolMac_(eolMac), bulk_(bulk) {}
 
     // Writes at most size + 1 bytes: a CR held back from the previous chunk, then at most
     // one byte for each byte read.
     std::size_t feed(const char* in, std::size_t size, char* out) {
         char* const start = out;
         for (std::size_t i = 0; i < size; ++i) {
+            if (bulk_ && !heldCR_) {
+                // Runs without control bytes pass unchanged and are copied as a whole; so
+                // do LFs when they end lines, as CRs.
+                const std::size_t run = findControlByte(in + i, size - i, /*skipLF=*/eolUnix_);
+                if (run > 0) {
+                    if (eolUnix_)
+                        copyReplacing(in + i, run, out, static_cast<char>(kLF), kCR);
+                    else
+                        std::memcpy(out, in + i, run);
+                    out += run;
+                    lastWasControl_ = false;
+                    atFileStart_ = false;
+                    i += run;
+                    if (i == size)
+                        break;
+                }
+            }
             const auto b = static_cast<unsigned char>(in[i]);
             if (heldCR_) {
                 heldCR_ = false;
@@ -102,6 +124,7 @@ class Normaliser {
 
     const bool eolUnix_;
     const bool eolMac_;
+    const bool bulk_;
     bool heldCR_ = false;  // the last byte seen was a CR, not judged yet
     bool lastWasControl_ = false;
     bool atFileStart_ = true;
@@ -141,6 +164,93 @@ std::size_t splitLines(char* text, std::size_t size, int& lineCounter, Yield&& y
     }
 }
 
+// splitLines() for a compiled expression, searching the whole run of complete lines at
+// once: lower-cased in one pass when case is ignored, scanned for a literal every match
+// contains when there is one, and each remaining line put to the automaton first, so that
+// the matcher only runs on lines that match. A piece of an overlong line goes to
+// `searchPiece`, as splitLines() would hand it over. Same lines, numbers and order as
+// splitLines().
+class FastLineSearch {
+  public:
+    FastLineSearch(SearchExpression& expression, std::vector<HitLine>& hits)
+        : expression_(expression),
+          hits_(hits),
+          scan_(expression.regExp().requiredLiteral()),
+          dfa_(expression.automaton()) {}
+
+    template <typename SearchPiece>
+    std::size_t run(char* text, std::size_t size, int& lineCounter, bool& found,
+                    SearchPiece&& searchPiece) {
+        const void* lastCR = memrchr(text, kCR, size);
+        const std::size_t linesEnd =
+            lastCR ? static_cast<std::size_t>(static_cast<const char*>(lastCR) - text) + 1 : 0;
+        searchLines(text, linesEnd, lineCounter, found);
+        if (size - linesEnd <= FoundFile::kCarry)
+            return linesEnd;
+        const std::size_t end = size - FoundFile::kCarry;
+        const char saved = text[end];
+        text[end] = kCR;
+        searchPiece(std::string_view(text + linesEnd, end - linesEnd + 1), lineCounter + 1);
+        text[end] = saved;
+        return end;
+    }
+
+  private:
+    // `text` ends in a CR when `size` is not 0.
+    void searchLines(const char* text, std::size_t size, int& lineCounter, bool& found) {
+        const char* haystack = text;
+        if (!expression_.matchCase()) {
+            lowered_.assign(text, size);
+            text::toLowerInPlace(lowered_);
+            haystack = lowered_.data();
+        }
+        const bool withLiteral = !scan_.literal().empty();
+        std::size_t pos = 0;  // the start of the first line not yet passed
+        while (pos < size) {
+            std::size_t start = pos;
+            std::size_t from = pos;  // where the line's end is looked for
+            if (withLiteral) {
+                const std::size_t at = scan_.find(haystack + pos, size - pos);
+                if (at == LiteralScan::kNotFound)
+                    break;
+                if (const void* cr = memrchr(haystack + pos, kCR, at))
+                    start = static_cast<std::size_t>(static_cast<const char*>(cr) - haystack) + 1;
+                lineCounter += static_cast<int>(countByte(haystack + pos, start - pos, kCR));
+                from = pos + at;
+            }
+            const auto* lineEnd =
+                static_cast<const char*>(std::memchr(haystack + from, kCR, size - from));
+            const auto end = static_cast<std::size_t>(lineEnd - haystack);
+            ++lineCounter;
+            // Empty lines are never searched, as in splitLines().
+            if (end > start)
+                searchLine(text, haystack, start, end, lineCounter, found);
+            pos = end + 1;
+        }
+        lineCounter += static_cast<int>(countByte(haystack + pos, size - pos, kCR));
+    }
+
+    void searchLine(const char* text, const char* haystack, std::size_t start, std::size_t end,
+                    int lineNumber, bool& found) {
+        const std::string_view subject(haystack + start, end - start);
+        if (dfa_.contains(subject) == LazyDfa::Answer::No)
+            return;
+        int matchLength = 0;
+        const int matchStart = expression_.regExp().search(subject, matchLength);
+        if (matchStart >= 0) {
+            hits_.emplace_back(std::string_view(text + start, end - start), matchStart, matchLength,
+                               lineNumber);
+            found = true;
+        }
+    }
+
+    SearchExpression& expression_;
+    std::vector<HitLine>& hits_;
+    LiteralScan scan_;
+    LazyDfa& dfa_;
+    std::string lowered_;
+};
+
 }  // namespace
 
 int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* bufferB,
@@ -160,7 +270,8 @@ int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* b
         return 0;
 
     const std::size_t chunkSize = bufferSize - kCarry;
-    Normaliser normaliser(criteria.eolUnix, criteria.eolMac);
+    const bool plain = plainAlgorithm();
+    Normaliser normaliser(criteria.eolUnix, criteria.eolMac, /*bulk=*/!plain);
     char* raw = bufferA;
     char* text = bufferB;
     std::size_t carried = 0;  // bytes of an unfinished line at the start of `text`
@@ -170,6 +281,7 @@ int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* b
     std::string oversized;
     int lineCounter = 0;
     bool found = false;
+    std::optional<FastLineSearch> fastSearch;
     const auto searchLine = [&](std::string_view line, int lineNumber) {
         int matchStart = 0;
         int matchLength = 0;
@@ -209,7 +321,16 @@ int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* b
         }
         length += tailLength;
 
-        const std::size_t consumed = splitLines(lines, length, lineCounter, searchLine);
+        // Until the expression has been compiled, by the first line searched, the plain
+        // split decides when that happens.
+        std::size_t consumed = 0;
+        if (!plain && expression.compiled()) {
+            if (!fastSearch)
+                fastSearch.emplace(expression, hits);
+            consumed = fastSearch->run(lines, length, lineCounter, found, searchLine);
+        } else {
+            consumed = splitLines(lines, length, lineCounter, searchLine);
+        }
         carried = length - consumed;
         std::memcpy(raw, lines + consumed, carried);
         std::swap(raw, text);

@@ -65,6 +65,9 @@ class RegExp {
     bool anchored() const { return anchored_; }
     // The literal every match contains; empty when none is known.
     std::string_view mustContain() const;
+    // A literal that every match contains, the rarest of those the program shows; empty
+    // when there is none. Found on every path through the program, not only the hints'.
+    const std::string& requiredLiteral() const { return requiredLiteral_; }
 
     // For tests: the matcher steps a search may take before it starts recording failed
     // states; negative restores the automatic budget. Affects every RegExp of the process.
@@ -86,6 +89,7 @@ class RegExp {
     bool anchored_ = false;
     std::uint32_t mustOffset_ = 0;  // into program_
     std::uint32_t mustLength_ = 0;  // 0 = none
+    std::string requiredLiteral_;
     int groupStart_[kMaxGroups];
     int groupEnd_[kMaxGroups];
     std::string matchedText_;

@@ -12,17 +12,25 @@ bool SearchExpression::set(std::string_view pattern, bool matchCase, bool compil
         text::toLowerInPlace(pattern_);
     compiled_ = false;
     compileFailed_ = false;
+    automaton_.reset();
     if (compileNow)
         return compile(errorOut);
     return true;
 }
 
 bool SearchExpression::compile(std::string* errorOut) {
+    automaton_.reset();
     compiled_ = regExp_.compile(pattern_);
     compileFailed_ = !compiled_;
     if (!compiled_ && errorOut)
         *errorOut = text::format(kExpressionNotValid, pattern_.c_str());
     return compiled_;
+}
+
+LazyDfa& SearchExpression::automaton() {
+    if (!automaton_)
+        automaton_.emplace(regExp_);
+    return *automaton_;
 }
 
 bool SearchExpression::find(std::string_view subject, int& matchStart, int& matchLength) {

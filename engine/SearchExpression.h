@@ -11,9 +11,11 @@
 // An instance is used by one thread at a time.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "engine/LazyDfa.h"
 #include "engine/RegExp.h"
 
 namespace scoutwell {
@@ -37,8 +39,13 @@ class SearchExpression {
     const std::string& pattern() const { return pattern_; }
     bool matchCase() const { return matchCase_; }
     bool compiled() const { return compiled_; }
+    // compile() refused the pattern since the last set(); find() will not try it again.
+    bool compileFailed() const { return compileFailed_; }
     RegExp& regExp() { return regExp_; }
     const RegExp& regExp() const { return regExp_; }
+    // The automaton of the compiled program, made at the first call after each compile and
+    // kept, with the states it has built, until the next one. Only when compiled().
+    LazyDfa& automaton();
 
   private:
     std::string pattern_;
@@ -46,6 +53,7 @@ class SearchExpression {
     bool compiled_ = false;
     bool compileFailed_ = false;  // compile() refused pattern_ since the last set()
     RegExp regExp_;
+    std::optional<LazyDfa> automaton_;
     std::string lowered_;  // reused buffer for case-insensitive subjects
 };
 
