@@ -1,60 +1,215 @@
 #include "app/gui/CSearchForView.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QVBoxLayout>
 
+#include "app/core/Settings.h"
+#include "app/gui/BusyAnimation.h"
 #include "app/gui/CDediDurarerDoc.h"
+#include "app/gui/COptionsTab.h"
+#include "app/gui/CSearchOptions.h"
 #include "app/gui/CommandIds.h"
+#include "app/gui/CriteriaPages.h"
 #include "app/gui/SearchEvent.h"
+#include "engine/Messages.h"
 #include "engine/Text.h"
 #include "engine/WindowMessages.h"
 
 namespace scoutwell {
 
+namespace {
+
+constexpr const char* kRightEdgeSpec = "X";
+constexpr const char* kStretchSpec = "CX";
+// The right-hand column is at least this many widths of the Start button's text wide, so
+// that a status text of a few words fits.
+constexpr double kColumnWidthFactor = 1.6;
+
+template <class Control>
+Control* withId(Control* control, int controlId) {
+    setControlId(control, controlId);
+    return control;
+}
+
+// A control hidden until a search needs it keeps its place in the design.
+void keepPlaceWhenHidden(QWidget* control) {
+    QSizePolicy policy = control->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    control->setSizePolicy(policy);
+    control->hide();
+}
+
+GeometrySpec specOf(const char* text) {
+    GeometrySpec spec;
+    parseGeometrySpec(text, spec);
+    return spec;
+}
+
+}  // namespace
+
 CSearchForView::CSearchForView(CDediDurarerDoc* doc, QWidget* parent)
-    : QWidget(parent),
-      doc_(doc),
-      start_(new QPushButton(QString::fromLatin1(kStartButtonText), this)),
-      stop_(new QPushButton(QString::fromLatin1(kStopButtonText), this)),
-      progress_(new QProgressBar(this)),
-      status_(new QLabel(this)) {
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(start_);
-    layout->addWidget(stop_);
-    layout->addWidget(progress_);
-    layout->addWidget(status_, 1);
-    start_->setDefault(true);
-    stop_->setEnabled(false);
+    : CSearchForViewHost(parent), doc_(doc) {
+    buildControls();
+    const bool expert =
+        doc_ ? readSetting(doc_->settings(), kExpertUser) != 0 : kExpertUser.defaultValue != 0;
+    setActiveCriteriaTab(expert ? kAdvancedPageName : kBasicPageName);
+    expertUser_->setChecked(expert);
+    createSheet();
     progress_->setRange(0, kProgressRange);
-    progress_->hide();
-    connect(start_, &QPushButton::clicked, this, &CSearchForView::startClicked);
-    connect(stop_, &QPushButton::clicked, this, [this] {
-        if (doc_)
-            doc_->stopSearch();
-    });
+    registerGeometry();
     if (doc_)
         doc_->addView(this);
 }
 
+CSearchForView::~CSearchForView() = default;
+
+void CSearchForView::buildControls() {
+    // The sheet is a child of the form but not of its layout: the hidden placeholder holds
+    // its place, and the sheet is put over it once the form has its design.
+    sheet_ = new CriteriaSheet(doc_, this, this);
+    setControlId(sheet_, kCriteriaSheetId);
+    placeholder_ = withId(new QFrame(this), kSheetPlaceholderId);
+    expertUser_ = withId(new QCheckBox(QString::fromLatin1(kExpertUserText), this), kExpertUserId);
+    start_ = withId(new QPushButton(QString::fromLatin1(kStartButtonText), this), kStartButtonId);
+    stop_ = withId(new QPushButton(QString::fromLatin1(kStopButtonText), this), kStopButtonId);
+    animation_ = withId(new BusyAnimation(this), kAnimationId);
+    progress_ = withId(new QProgressBar(this), kProgressBarId);
+    status_ = withId(new QLabel(this), kStatusTextId);
+
+    start_->setDefault(true);
+    stop_->setEnabled(false);
+    progress_->setTextVisible(false);
+    keepPlaceWhenHidden(placeholder_);
+    keepPlaceWhenHidden(progress_);
+    keepPlaceWhenHidden(animation_);
+    status_->setMinimumWidth(static_cast<int>(
+        start_->fontMetrics().horizontalAdvance(QString::fromLatin1(kStartButtonText)) *
+        kColumnWidthFactor));
+
+    auto* column = new QVBoxLayout;
+    column->addWidget(start_);
+    column->addWidget(stop_);
+    column->addWidget(expertUser_);
+    column->addWidget(animation_, 0, Qt::AlignHCenter);
+    column->addWidget(progress_);
+    column->addWidget(status_);
+    column->addStretch(1);
+    column->setContentsMargins(0, style()->pixelMetric(QStyle::PM_LayoutTopMargin), 0, 0);
+
+    auto* layout = new QHBoxLayout(this);
+    // The sheet sits in the form's top left corner.
+    layout->setContentsMargins(0, 0, style()->pixelMetric(QStyle::PM_LayoutRightMargin),
+                               style()->pixelMetric(QStyle::PM_LayoutBottomMargin));
+    layout->addWidget(placeholder_, 1);
+    layout->addLayout(column);
+
+    connect(start_, &QPushButton::clicked, this, &CSearchForView::startClicked);
+    connect(stop_, &QPushButton::clicked, this, &CSearchForView::stopSearch);
+    connect(expertUser_, &QCheckBox::clicked, this, &CSearchForView::expertUserClicked);
+}
+
+bool CSearchForView::setActiveCriteriaTab(const std::string& name) {
+    sheet_->saveData();
+    sheet_->removeAllPages();
+    CSearchPropertyPage* mainPage = nullptr;
+    if (name == kBasicPageName || name == kAdvancedPageName)
+        mainPage = createMainPage(name, sheet_, nullptr);
+    else
+        showMessage(text::format(kInvalidTabFormat, name.c_str()));
+    auto* optionsPage = new COptionsTab(sheet_, nullptr);
+    if (!mainPage || !optionsPage) {
+        showMessage(kOutOfMemoryForPage);
+        delete mainPage;
+        delete optionsPage;
+        return false;
+    }
+    sheet_->setPages(mainPage, optionsPage);
+    return true;
+}
+
+void CSearchForView::createSheet() {
+    // The form takes its design size first: the placeholder's rectangle there is the
+    // sheet's.
+    placeholder_->setMinimumSize(sheet_->minimumSizeHint());
+    initGeometry();
+    designSize_ = size();
+    // A sheet without pages cannot be shown.
+    if (sheet_->count() == 0) {
+        showMessage(kCouldNotCreateSheet);
+        sheet_->hide();
+        return;
+    }
+    sheet_->setGeometry(0, 0, placeholder_->width(), placeholder_->height());
+    sheet_->create();
+    sheet_->initGeometry();
+    sheet_->show();
+    sheetCreated_ = true;
+}
+
+void CSearchForView::registerGeometry() {
+    for (int controlId : {kStartButtonId, kStopButtonId, kExpertUserId, kAnimationId,
+                          kProgressBarId, kStatusTextId})
+        addGeometry(controlId, specOf(kRightEdgeSpec), this);
+    if (sheetCreated_)
+        addGeometry(kCriteriaSheetId, specOf(kStretchSpec), this);
+}
+
+QSize CSearchForView::sizeHint() const {
+    return designSize_.isValid() ? designSize_ : CSearchForViewHost::sizeHint();
+}
+
+QSize CSearchForView::minimumSizeHint() const {
+    return designSize_.isValid() ? QSize(0, designSize_.height())
+                                 : CSearchForViewHost::minimumSizeHint();
+}
+
+void CSearchForView::expertUserClicked(bool checked) {
+    setActiveCriteriaTab(checked ? kAdvancedPageName : kBasicPageName);
+    if (doc_)
+        writeSetting(doc_->settings(), kExpertUser, checked ? 1 : 0);
+}
+
 void CSearchForView::startClicked() {
-    if (!start_->isEnabled() || !doc_)
+    if (!start_->isEnabled())
         return;
     progress_->setValue(0);
-    doc_->startSearch();
+    if (!sheet_->saveData())
+        return;
+    if (doc_)
+        doc_->startSearch();
+}
+
+void CSearchForView::stopSearch() {
+    if (doc_)
+        doc_->stopSearch();
 }
 
 bool CSearchForView::handleCommand(int commandId) {
     switch (commandId) {
         case ID_OK:
+        case kStartButtonId:
             startClicked();
             return true;
         case ID_CANCEL:
-            if (doc_)
-                doc_->stopSearch();
+        case kStopButtonId:
+            stopSearch();
+            return true;
+        case ID_DELETE:
+            sendDeleteToFocus();
+            return true;
+        case ID_EDIT_COPY:
+            sendCopyToFocus();
             return true;
         default:
             return false;
@@ -62,11 +217,37 @@ bool CSearchForView::handleCommand(int commandId) {
 }
 
 bool CSearchForView::updateCommand(int commandId, CommandState& state) {
-    if (commandId == ID_OK || commandId == ID_CANCEL) {
-        state.enabled = true;
-        return true;
+    switch (commandId) {
+        case ID_OK:
+        case ID_CANCEL:
+        case ID_DELETE:
+        case ID_EDIT_COPY:
+            state.enabled = true;
+            return true;
+        default:
+            return false;
     }
-    return false;
+}
+
+void CSearchForView::sendDeleteToFocus() {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
+        return;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(focus, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(focus, &release);
+}
+
+void CSearchForView::sendCopyToFocus() {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
+        return;
+    if (auto* combo = qobject_cast<QComboBox*>(focus); combo && combo->lineEdit())
+        focus = combo->lineEdit();
+    // Every Qt text control has a copy() slot; other controls have nothing to copy.
+    if (focus->metaObject()->indexOfSlot("copy()") >= 0)
+        QMetaObject::invokeMethod(focus, "copy");
 }
 
 void CSearchForView::showInStatusBar(const QString& text) {
@@ -83,14 +264,15 @@ void CSearchForView::customEvent(QEvent* event) {
             startClicked();
             break;
         case WM_STOP_SEARCH:
-            if (doc_)
-                doc_->stopSearch();
+            stopSearch();
             break;
         case WM_SEARCH_STARTED:
             start_->setEnabled(false);
             stop_->setEnabled(true);
             progress_->setValue(0);
             status_->clear();
+            animation_->show();
+            animation_->start();
             break;
         case WM_SEARCH_PROGRESS:
             if (!progressShown_) {
@@ -118,8 +300,20 @@ void CSearchForView::customEvent(QEvent* event) {
                 progress_->reset();
                 progressShown_ = false;
             }
+            animation_->stop();
+            animation_->hide();
             break;
         }
+        case WM_CRITERIA_BEFORE_STORE:
+            sheet_->saveData();
+            break;
+        case WM_CRITERIA_AFTER_LOAD:
+            // Pages showing the old criteria would write them back over the loaded ones.
+            for (CSearchPropertyPage* page :
+                 {sheet_->mainPage(), static_cast<CSearchPropertyPage*>(sheet_->optionsPage())})
+                if (page && page->initialised())
+                    page->loadData();
+            break;
         default:
             break;
     }

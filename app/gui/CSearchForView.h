@@ -1,58 +1,122 @@
-// The criteria form at the top of a search window: Start and Stop, the progress of a
-// two-phase search and a one-line status text. It turns the user's actions and the
-// search's messages into document calls and control states.
+// The criteria form at the top of a search window: the criteria sheet (Basic or Advanced
+// page and the Options page), the Expert User switch between Basic and Advanced, Start and
+// Stop, the progress of a two-phase search, a busy animation and a one-line status text.
+// It turns the user's actions and the search's messages into document calls and control
+// states.
 //
-// The criteria pages are not in it yet: it starts a search with the document's
-// editedCriteria as they are.
+//   auto* form = new CSearchForView(doc, parent);   // shows "ExpertUser"'s page
+//   form->setActiveCriteriaTab("Basic");            // keeps what the pages hold
+//   form->startClicked();                           // saves the pages, starts the search
+//
+// The form is built at its smallest size with Qt layouts; from then on the geometry rules
+// move the right-hand controls with the right edge and stretch the sheet with the width.
+// Its height is always that smallest height.
 #pragma once
 
 #include <QWidget>
+#include <string>
 
+#include "app/gui/CSearchOptions.h"
 #include "app/gui/Document.h"
+#include "criteria/gui/CGeometryDynCreateWnd.h"
 
+class QCheckBox;
+class QFrame;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 
 namespace scoutwell {
 
+class BusyAnimation;
 class CDediDurarerDoc;
+class COptionsTab;
+class CSearchPropertyPage;
 
 inline constexpr const char* kStartButtonText = "Start search";
 inline constexpr const char* kStopButtonText = "Stop";
+inline constexpr const char* kExpertUserText = "E&xpert User";
 inline constexpr const char* kFilesFoundFormat = "%d %s";
 inline constexpr const char* kFilesFoundText = "file(s) found";
+inline constexpr const char* kInvalidTabFormat = "Invalid tab passed to setActiveCriteriaTab: %s";
+inline constexpr const char* kOutOfMemoryForPage = "Ran out of memory when trying to create dialog";
+inline constexpr const char* kCouldNotCreateSheet = "Could not create property sheet";
 inline constexpr int kProgressRange = 50;
 
-class CSearchForView : public QWidget, public CommandTarget {
+inline constexpr int kSheetPlaceholderId = 1041;
+inline constexpr int kExpertUserId = 1087;
+inline constexpr int kStartButtonId = 1031;
+inline constexpr int kStopButtonId = 1032;
+inline constexpr int kStatusTextId = 1093;
+inline constexpr int kProgressBarId = 1034;
+inline constexpr int kAnimationId = 1036;
+// The sheet is a child of the form like its controls; dialog ids are 16-bit, so this
+// never meets one of them.
+inline constexpr int kCriteriaSheetId = 0xE900;
+
+// The criteria sheet as a geometry host: its tab area stretches with it.
+using CriteriaSheet = CGeometryDynCreateWnd<CSearchOptions>;
+using CSearchForViewHost = CGeometryDynCreateWnd<QWidget, GeometryHostKind::formView>;
+
+class CSearchForView : public CSearchForViewHost, public CommandTarget {
     Q_OBJECT
 
   public:
-    // Adds itself to the document's views.
+    // Adds itself to the document's views and makes its first show's setup: the page
+    // "ExpertUser" asks for, the sheet, the progress range and the geometry.
     CSearchForView(CDediDurarerDoc* doc, QWidget* parent);
+    ~CSearchForView() override;
 
-    // Start button, Enter, the Start command: does nothing while a search runs.
+    // Replaces the sheet's pages with the main page `name` ("Basic" or "Advanced") and the
+    // Options page, after saving what the old pages hold. False when a page is missing.
+    bool setActiveCriteriaTab(const std::string& name);
+
+    // Start button, Enter, the Start command: does nothing while a search runs, nor when a
+    // page refuses its data.
     void startClicked();
 
     bool handleCommand(int commandId) override;
     bool updateCommand(int commandId, CommandState& state) override;
 
+    // The design size: the form's height never changes.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    CDediDurarerDoc* document() const { return doc_; }
+    CriteriaSheet* sheet() const { return sheet_; }
+    bool sheetCreated() const { return sheetCreated_; }
+    bool progressShown() const { return progressShown_; }
+    QCheckBox* expertUserBox() const { return expertUser_; }
     QPushButton* startButton() const { return start_; }
     QPushButton* stopButton() const { return stop_; }
     QProgressBar* progressBar() const { return progress_; }
+    BusyAnimation* animation() const { return animation_; }
     QLabel* statusLabel() const { return status_; }
 
   protected:
     void customEvent(QEvent* event) override;
 
   private:
+    void buildControls();
+    void createSheet();
+    void registerGeometry();
+    void expertUserClicked(bool checked);
+    void stopSearch();
     void showInStatusBar(const QString& text);
+    void sendDeleteToFocus();
+    void sendCopyToFocus();
 
     CDediDurarerDoc* doc_;
-    QPushButton* start_;
-    QPushButton* stop_;
-    QProgressBar* progress_;
-    QLabel* status_;
+    CriteriaSheet* sheet_ = nullptr;
+    QFrame* placeholder_ = nullptr;
+    QCheckBox* expertUser_ = nullptr;
+    QPushButton* start_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QLabel* status_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    BusyAnimation* animation_ = nullptr;
+    QSize designSize_;
+    bool sheetCreated_ = false;
     bool progressShown_ = false;
 };
 

@@ -1,0 +1,106 @@
+#include "app/gui/CSearchOptions.h"
+
+#include <QKeyEvent>
+
+#include "app/gui/COptionsTab.h"
+#include "app/gui/CSearchForView.h"
+#include "app/gui/CSearchPropertyPage.h"
+#include "app/gui/SearchEvent.h"
+#include "engine/WindowMessages.h"
+
+namespace scoutwell {
+
+CSearchOptions::CSearchOptions(CDediDurarerDoc* doc, CSearchForView* form, QWidget* parent)
+    : QTabWidget(parent), doc_(doc), form_(form) {
+    // A page's window comes to exist when it is first activated, as in a property sheet.
+    connect(this, &QTabWidget::currentChanged, this, [this](int index) { initialisePage(index); });
+}
+
+CSearchForView* CSearchOptions::form() const {
+    return form_;
+}
+
+CSearchPropertyPage* CSearchOptions::mainPage() const {
+    return mainPage_;
+}
+
+COptionsTab* CSearchOptions::optionsPage() const {
+    return optionsPage_;
+}
+
+void CSearchOptions::setPages(CSearchPropertyPage* mainPage, COptionsTab* optionsPage) {
+    mainPage_ = mainPage;
+    optionsPage_ = optionsPage;
+    for (CSearchPropertyPage* page : {mainPage, static_cast<CSearchPropertyPage*>(optionsPage)}) {
+        if (!page)
+            continue;
+        page->setSheet(this);
+        addTab(page, page->windowTitle());
+    }
+    setCurrentIndex(0);
+    initialisePage(0);
+}
+
+void CSearchOptions::removeAllPages() {
+    while (count() > 0) {
+        QWidget* page = widget(0);
+        removeTab(0);
+        delete page;
+    }
+    mainPage_ = nullptr;
+    optionsPage_ = nullptr;
+}
+
+void CSearchOptions::create() {
+    created_ = true;
+    // Every page window exists once the sheet does.
+    for (int i = 0; i < count(); ++i)
+        initialisePage(i);
+}
+
+void CSearchOptions::initialisePage(int index) {
+    if (!created_ || index < 0)
+        return;
+    if (auto* page = qobject_cast<CSearchPropertyPage*>(widget(index)))
+        page->initialise();
+}
+
+bool CSearchOptions::saveData() {
+    if (!mainPage_ || !optionsPage_)
+        return false;
+    if (!mainPage_->initialised() || !mainPage_->saveData())
+        return false;
+    if (optionsPage_->initialised() && !optionsPage_->saveData())
+        return false;
+    return true;
+}
+
+void CSearchOptions::sendToForm(int commandId) {
+    if (form_)
+        form_->handleCommand(commandId);
+}
+
+void CSearchOptions::keyPressEvent(QKeyEvent* event) {
+    // Only keys that no control of a page used arrive here.
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        switch (event->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                sendToForm(kStartButtonId);
+                return;
+            case Qt::Key_Escape:
+                sendToForm(kStopButtonId);
+                return;
+            default:
+                break;
+        }
+    }
+    QTabWidget::keyPressEvent(event);
+}
+
+void CSearchOptions::customEvent(QEvent* event) {
+    if (SearchEvent::from(event, WM_START_SEARCH))
+        sendToForm(kStartButtonId);
+}
+
+}  // namespace scoutwell

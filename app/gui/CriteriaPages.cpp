@@ -1,0 +1,18 @@
+#include "app/gui/CriteriaPages.h"
+
+#include "criteria/gui/CAdvancedSearch.h"
+#include "criteria/gui/CBasicSearch.h"
+#include "criteria/gui/CGeometryDynCreateWnd.h"
+
+namespace scoutwell {
+
+CSearchPropertyPage* createMainPage(const std::string& name, CSearchOptions* sheet,
+                                    QWidget* parent) {
+    if (name == kBasicPageName)
+        return new CGeometryDynCreateWnd<CBasicSearch>(sheet, parent);
+    if (name == kAdvancedPageName)
+        return new CGeometryDynCreateWnd<CAdvancedSearch>(sheet, parent);
+    return nullptr;
+}
+
+}  // namespace scoutwell
