@@ -33,6 +33,9 @@ struct HitSegmentCache {
     int firstLineWidth = -1;  // key of the last wrap
     int nextLinesWidth = -1;
     bool wrap = false;
+    // The font set the pieces were measured with: a new font or another device (screen,
+    // printer) must measure again even at unchanged widths.
+    int fontKey = -1;
     bool textTaken = false;
     int lastPieceWidth = 0;  // extent of the last wrapped piece
     int lastPieceHeight = 0;

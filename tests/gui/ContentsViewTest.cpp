@@ -1,0 +1,170 @@
+// The contents view in a document: what a selection shows, the stored font and colour,
+// and printing to a PDF file.
+#include <QFile>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "GuiTestSupport.h"
+#include "app/core/Settings.h"
+#include "support/TempTree.h"
+#include "views/CFileContentsView.h"
+
+namespace scoutwell {
+namespace {
+
+using testing::GuiTest;
+using testing::RecordingView;
+using testing::TempTree;
+
+class ContentsViewTest : public GuiTest {
+  protected:
+    std::unique_ptr<CDediDurarerDoc> makeDoc() { return std::make_unique<CDediDurarerDoc>(app); }
+
+    // Shows `lines` hit lines of one file in the document without a search.
+    void showLines(CDediDurarerDoc& doc, int lines) {
+        auto file = std::make_unique<FoundFile>(makeSharedText("/data/"), "big.txt", 100, 0);
+        for (int n = 1; n <= lines; ++n)
+            file->hits.emplace_back("line with a needle " + std::to_string(n), 12, 6, n);
+        doc.shownItems = {file.get()};
+        doc.resultsCriteria.searchContents = true;
+        items_.push_back(std::move(file));
+    }
+
+    static int pdfPageCount(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return -1;
+        const QString pdf = QString::fromLatin1(file.readAll());
+        return static_cast<int>(pdf.count(QRegularExpression("/Type\\s*/Page[^s]")));
+    }
+
+    std::vector<std::unique_ptr<FoundItem>> items_;
+};
+
+TEST_F(ContentsViewTest, SelectingResultsShowsTheirHitLines) {
+    TempTree tree;
+    tree.file("a.txt", "one needle\nnothing\nneedle again\n");
+    auto doc = makeDoc();
+    doc->editedCriteria.lookIn = {tree.path()};
+    doc->editedCriteria.fileName = "*.txt";
+    doc->editedCriteria.containingText = "needle";
+    doc->editedCriteria.searchContents = true;
+    doc->editedCriteria.treatContentsAsRegExp = false;
+    RecordingView recorder(doc.get());
+    CFileContentsView view(doc.get(), nullptr);
+    view.resize(600, 400);
+    view.show();
+    ASSERT_TRUE(doc->startSearch());
+    ASSERT_TRUE(recorder.waitFor(WM_SEARCH_CLEANEDUP));
+
+    view.grab();
+    const int introHeight = view.screenExtent().bottom;
+    EXPECT_GT(introHeight, 0);
+    EXPECT_EQ(view.screenExtent().right, 0);
+
+    doc->showContentsFor({tree.path("a.txt")});
+    view.grab();
+    ASSERT_TRUE(view.screenFonts().regular && view.screenFonts().bold);
+    const QFontMetrics regular(*view.screenFonts().regular, view.viewport());
+    const QFontMetrics bold(*view.screenFonts().bold, view.viewport());
+    const int gap = view.viewport()->logicalDpiX() / 20;
+    // The bold summary line, then the two hit lines.
+    EXPECT_EQ(view.screenExtent().bottom, bold.height() + gap + 2 * (regular.height() + gap));
+    EXPECT_GT(view.screenExtent().right, regular.horizontalAdvance("888888."));
+}
+
+TEST_F(ContentsViewTest, FontsAreMadeFromTheChosenFontAndPointSize) {
+    auto doc = makeDoc();
+    CFileContentsView view(doc.get(), nullptr);
+    EXPECT_EQ(view.fontDescription().family(), "Arial");
+    EXPECT_EQ(view.pointSize(), 80);
+
+    QFont chosen("DejaVu Sans Mono");
+    chosen.setPointSizeF(12.5);
+    chosen.setBold(true);
+    chosen.setUnderline(true);
+    chosen.setItalic(true);
+    view.applyChosenFont(chosen);
+    EXPECT_EQ(view.pointSize(), 125);
+    EXPECT_EQ(view.fontDescription().weight(), QFont::Normal);
+    EXPECT_FALSE(view.fontDescription().underline());
+    EXPECT_TRUE(view.fontDescription().italic());
+
+    view.grab();
+    const ContentsFontSet& fonts = view.screenFonts();
+    ASSERT_TRUE(fonts.regular && fonts.found && fonts.bold);
+    const int pixels = (125 * view.viewport()->logicalDpiY() + 360) / 720;
+    EXPECT_EQ(fonts.regular->pixelSize(), pixels);
+    EXPECT_FALSE(fonts.regular->underline());
+    EXPECT_TRUE(fonts.found->underline());
+    EXPECT_EQ(fonts.found->weight(), QFont::Normal);
+    EXPECT_EQ(fonts.bold->weight(), QFont::Bold);
+    EXPECT_TRUE(fonts.bold->underline());
+
+    // Stored, so the next view starts with it.
+    CFileContentsView next(doc.get(), nullptr);
+    EXPECT_EQ(next.pointSize(), 125);
+    EXPECT_EQ(next.fontDescription().family(), view.fontDescription().family());
+}
+
+TEST_F(ContentsViewTest, WithoutRememberWindowSizeOnlyTheColourIsStored) {
+    writeSetting(store, kRememberWindowSize, 0);
+    auto doc = makeDoc();
+    CFileContentsView view(doc.get(), nullptr);
+    QFont chosen("DejaVu Sans");
+    chosen.setPointSize(14);
+    view.applyChosenFont(chosen);
+    view.applyChosenColour(0x0000FF);
+    EXPECT_FALSE(store.contains(kWindowSettingsSection, kContentsFont));
+    EXPECT_FALSE(store.contains(kWindowSettingsSection, kContentsFontPointSize));
+    EXPECT_EQ(readSetting(store, kHighlightColor), 0x0000FF);
+    EXPECT_EQ(doc->highlightColour, 0x0000FFu);
+    EXPECT_EQ(CFileContentsView::colourFromValue(0x0000FF), QColor(255, 0, 0));
+    EXPECT_EQ(CFileContentsView::valueFromColour(QColor(1, 2, 3)), 0x030201u);
+}
+
+TEST_F(ContentsViewTest, DamagedStoredFontFallsBackToTheDefault) {
+    store.writeText(kWindowSettingsSection, kContentsFont, "Courier,10,-1,5,400,0,0,0,0,0");
+    store.writeInt(kWindowSettingsSection, kContentsFontPointSize, 0);
+    auto doc = makeDoc();
+    CFileContentsView view(doc.get(), nullptr);
+    EXPECT_EQ(view.pointSize(), 80);
+    EXPECT_EQ(view.fontDescription().family(), "Arial");
+}
+
+TEST_F(ContentsViewTest, PrintsEveryPageToPdfWithTheCountedPageTotal) {
+    auto doc = makeDoc();
+    CFileContentsView view(doc.get(), nullptr);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("contents.pdf");
+    const auto printLines = [&](int lines) {
+        showLines(*doc, lines);
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        EXPECT_TRUE(view.printTo(printer));
+        return view.printedPageCount();
+    };
+    // Find the smallest number of lines that needs three pages.
+    const int perPage = [&] {
+        int lines = 1;
+        while (printLines(lines) < 2)
+            lines *= 2;
+        int low = lines / 2;
+        while (low + 1 < lines) {
+            const int middle = (low + lines) / 2;
+            (printLines(middle) < 2 ? low : lines) = middle;
+        }
+        return lines;
+    }();
+    int lines = 2 * perPage;
+    while (printLines(lines) < 3)
+        ++lines;
+    EXPECT_EQ(view.printedPageCount(), 3);
+    EXPECT_EQ(pdfPageCount(path), 3);
+}
+
+}  // namespace
+}  // namespace scoutwell
