@@ -69,12 +69,8 @@ void putOnClipboard(CDediDurarerDoc& doc, const std::string& bytes) {
         showMessage(kCouldNotOpenViewForSaving);
         return;
     }
-    clipboard->clear();
-    // A platform without a usable clipboard gives no data object at all.
-    if (!clipboard->mimeData()) {
-        showMessage(kCouldNotClearClipboard);
-        return;
-    }
+    // Setting the text replaces whatever the clipboard held, so there is no separate
+    // emptying step that could fail on its own.
     clipboard->setText(text);
     if (clipboard->text() != text)
         showMessage(kCouldNotSetClipboardData);

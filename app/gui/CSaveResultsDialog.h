@@ -42,7 +42,6 @@ inline constexpr const char* kAllFilesPattern = "*.*";
 inline constexpr int kMaxBrowseNameLength = 260;
 
 inline constexpr const char* kCouldNotOpenViewForSaving = "Could not open view for saving";
-inline constexpr const char* kCouldNotClearClipboard = "Could not clear clipboard";
 inline constexpr const char* kCouldNotSetClipboardData = "Could not set clipboard data";
 
 class CSaveResultsDialog : public QDialog {
