@@ -95,15 +95,11 @@ CChildFrame::CChildFrame(CDediDurarerDoc* doc, int creationWidth, QWidget* paren
     outer_->setSizes({formHeight, kInitialPaneWidth});
 
     inner_->setChildrenCollapsible(true);
-    int listWidth = kInitialPaneWidth;
-    int contentsWidth = kInitialPaneWidth;
-    if (rememberWindowSize(doc_->settings())) {
-        listWidth = initialFileListWidth(readSetting(doc_->settings(), kFileListWidth),
-                                         creationWidth);
-        contentsWidth = std::max(0, creationWidth - listWidth);
-    }
     list_->setMinimumWidth(0);
-    inner_->setSizes({listWidth, contentsWidth});
+    inner_->setSizes({kInitialPaneWidth, kInitialPaneWidth});
+    if (rememberWindowSize(doc_->settings()))
+        pendingListWidth_ =
+            initialFileListWidth(readSetting(doc_->settings(), kFileListWidth), creationWidth);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -120,6 +116,17 @@ CChildFrame::~CChildFrame() {
     delete outer_;
     outer_ = nullptr;
     doc_.reset();
+}
+
+void CChildFrame::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (pendingListWidth_ < 0)
+        return;
+    // A splitter scales the sizes it is given to its width, so they are set only once the
+    // window has the width it is shown with.
+    const int total = std::max(inner_->width() - inner_->handleWidth(), pendingListWidth_);
+    inner_->setSizes({pendingListWidth_, total - pendingListWidth_});
+    pendingListWidth_ = -1;
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {

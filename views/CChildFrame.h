@@ -80,6 +80,7 @@ class CChildFrame : public QWidget, public CommandTarget {
   protected:
     void customEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void cyclePane(int step);
@@ -94,6 +95,8 @@ class CChildFrame : public QWidget, public CommandTarget {
     CDediDurarerView* list_;
     CFileContentsView* contents_;
     QWidget* lastActive_ = nullptr;
+    // The list's width, applied once the window has its real size.
+    int pendingListWidth_ = -1;
 };
 
 }  // namespace scoutwell

@@ -394,11 +394,8 @@ QAction* CMainFrame::action(int commandId) const {
 }
 
 void CMainFrame::updateTitle() {
-    CChildFrame* child = activeChild();
-    QString title = QString::fromLatin1(kMainFrameTitle);
-    if (child)
-        title += QStringLiteral(" - ") + child->windowTitle();
-    setWindowTitle(title);
+    // The area adds " - [title]" of a maximized search window itself.
+    setWindowTitle(QString::fromLatin1(kMainFrameTitle));
 }
 
 void CMainFrame::runCommand(int commandId) {
@@ -510,6 +507,8 @@ bool CMainFrame::updateFrameCommand(int commandId, CommandState& state) {
 }
 
 void CMainFrame::updateCommands() {
+    if (!toolBar_)
+        return;  // still being built
     CChildFrame* child = activeChild();
     for (auto& [id, action] : actions_) {
         CommandState state;

@@ -165,8 +165,13 @@ TEST_F(QtMessageSinkTest, AStartWhileRunningIsRefusedAndChangesNothing) {
     EXPECT_EQ(view.count(WM_SEARCH_STARTED), 1);
     EXPECT_TRUE(doc->searching());
 
-    fs.openGate();
+    // The stop is asked for before the worker may go on, so it can never run to its end.
+    std::thread opener([&fs] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        fs.openGate();
+    });
     EXPECT_TRUE(doc->stopSearch());
+    opener.join();
     EXPECT_FALSE(doc->searching());
     // Stopped by the user: no done message, one cleanup.
     EXPECT_TRUE(view.waitFor(WM_SEARCH_CLEANEDUP));
