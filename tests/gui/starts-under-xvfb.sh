@@ -6,7 +6,10 @@ config="$2"
 command -v xvfb-run >/dev/null 2>&1 || { echo "xvfb-run is missing"; exit 77; }
 rm -rf "$config" && mkdir -p "$config"
 errors="$config/stderr.txt"
-env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$config" SCOUTWELL_QUIT_AFTER_START=1 \
+# Qt warns when the session has no runtime folder; a test session gets one of its own.
+runtime="$config/runtime"
+mkdir -p "$runtime" && chmod 700 "$runtime"
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$config" XDG_RUNTIME_DIR="$runtime" SCOUTWELL_QUIT_AFTER_START=1 \
     xvfb-run -a -s "-screen 0 1280x1024x24" "$program" 2>"$errors"
 status=$?
 if [ -s "$errors" ]; then
