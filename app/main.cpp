@@ -22,8 +22,10 @@
 #include "engine/Messages.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtSettingsStore.h"
+#include "platform/qtgui/MimeTypeNames.h"
 #include "platform/qtgui/QtMessageSink.h"
 #include "views/CMainFrame.h"
+#include "views/IconCache.h"
 
 namespace {
 
@@ -101,6 +103,10 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
     scoutwell::QtMessageSink messageBoxes;
     scoutwell::setMessageSink(&messageBoxes);
+    // Type names from the desktop's MIME database; the shared icon list needs the
+    // application to exist.
+    scoutwell::MimeTypeNames::install();
+    scoutwell::IconCache::shared();
     for (const std::string& text : parseMessages.texts)
         scoutwell::showMessage(text);
 
