@@ -147,6 +147,15 @@ long ResultsStore::indexOfPath(std::string_view fullPath) const {
     return -1;
 }
 
+FoundItem* ResultsStore::findPath(std::string_view fullPath) {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const auto& item : items_) {
+        if (isPath(*item, fullPath))
+            return item.get();
+    }
+    return nullptr;
+}
+
 bool ResultsStore::removePath(std::string_view fullPath) {
     std::unique_ptr<FoundItem> removed;
     std::lock_guard<std::mutex> guard(lock_);

@@ -13,7 +13,7 @@
 namespace scoutwell {
 
 class ResultsStore : public FoundItemSink {
-public:
+  public:
     ResultsStore();
 
     // Clones the item outside the lock and appends the clone under it.
@@ -44,10 +44,13 @@ public:
     std::vector<std::unique_ptr<FoundItem>> snapshot() const;
     // Index of the item with this full path, or -1.
     long indexOfPath(std::string_view fullPath) const;
+    // The first item with this full path, or nullptr. The item stays the store's; the pointer
+    // is valid until the item is removed or the store cleared.
+    FoundItem* findPath(std::string_view fullPath);
     // Removes the item with this full path; false when there is none.
     bool removePath(std::string_view fullPath);
 
-private:
+  private:
     template <class Less>
     void sortWith(Less less);
 

@@ -157,12 +157,7 @@ void CDediDurarerDoc::showContentsFor(const std::vector<std::string>& paths) {
         return;
     }
     for (const std::string& path : paths) {
-        FoundItem* item = results.modify([&path](auto& items) -> FoundItem* {
-            for (auto& candidate : items)
-                if (candidate->fullPath() == path)
-                    return candidate.get();
-            return nullptr;
-        });
+        FoundItem* item = results.findPath(path);
         if (!item) {
             showMessage(kNotAllItemsExist);
             return;
@@ -182,13 +177,8 @@ int CDediDurarerDoc::removeMissingFiles(const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
         if (fs && fs->exists(path))
             continue;
-        FoundItem* item = nullptr;
-        results.read([&](const auto& items) {
-            for (const auto& candidate : items)
-                if (candidate->fullPath() == path)
-                    item = candidate.get();
-            return 0;
-        });
+        // The same item that removePath() frees: the first one with this path.
+        FoundItem* item = results.findPath(path);
         if (!item)
             continue;
         // The shown list must not keep a pointer to the item about to be freed.

@@ -196,3 +196,24 @@ TEST(ResultsStore, AMillionNameOnlyFilesFitWellUnder200MB) {
 
 }  // namespace
 }  // namespace scoutwell
+
+namespace scoutwell {
+namespace {
+
+TEST(ResultsStoreFindPath, FindsTheFirstItemWithTheWholePath) {
+    ResultsStore store;
+    store.add(FoundFile(makeSharedText("/a/"), "x.txt", 1, 0));
+    store.add(FoundFile(makeSharedText("/a/x"), ".txt", 2, 0));  // same bytes split elsewhere
+    store.add(FoundFile(makeSharedText("/a/"), "x.txt", 3, 0));
+    FoundItem* found = store.findPath("/a/x.txt");
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->size, 1);
+    EXPECT_EQ(store.findPath("/a/x.tx"), nullptr);
+    EXPECT_EQ(store.findPath("/a/"), nullptr);
+    // removePath frees that same first item.
+    ASSERT_TRUE(store.removePath("/a/x.txt"));
+    EXPECT_EQ(store.findPath("/a/x.txt")->size, 2);
+}
+
+}  // namespace
+}  // namespace scoutwell
