@@ -66,8 +66,7 @@ int messageOfCommand(int commandId) {
 
 }  // namespace
 
-CDediDurarerDoc::CDediDurarerDoc(Application& app, QObject* parent)
-    : Document(parent), app_(app) {
+CDediDurarerDoc::CDediDurarerDoc(Application& app, QObject* parent) : Document(parent), app_(app) {
     SettingsStore& store = app_.settings();
     loadOptions(store, editedCriteria);
     app_.options.applyTo(editedCriteria, app_.startingUp);
@@ -84,7 +83,9 @@ CDediDurarerDoc::~CDediDurarerDoc() {
     }
 }
 
-SettingsStore& CDediDurarerDoc::settings() const { return app_.settings(); }
+SettingsStore& CDediDurarerDoc::settings() const {
+    return app_.settings();
+}
 
 bool CDediDurarerDoc::startSearch() {
     if (engine) {
@@ -110,6 +111,7 @@ bool CDediDurarerDoc::startSearch() {
 
     results.clear();
     shownItems.clear();
+    beginRun();
     sendToAllViews(WM_SEARCH_STARTED);
 
     workingCriteria.clearStop();
@@ -256,8 +258,12 @@ bool CDediDurarerDoc::updateCommand(int commandId, CommandState& state) {
     return false;
 }
 
-void CDediDurarerDoc::onSaveResults() { runSaveResults(*this, QApplication::activeWindow()); }
+void CDediDurarerDoc::onSaveResults() {
+    runSaveResults(*this, QApplication::activeWindow());
+}
 
-void CDediDurarerDoc::onConfiguration() { runConfiguration(*this, QApplication::activeWindow()); }
+void CDediDurarerDoc::onConfiguration() {
+    runConfiguration(*this, QApplication::activeWindow());
+}
 
 }  // namespace scoutwell

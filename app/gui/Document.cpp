@@ -17,10 +17,11 @@ class RelayEvent : public QEvent {
         static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
         return type;
     }
-    RelayEvent(int message, std::unique_ptr<SearchProgressNote> note)
-        : QEvent(relayType()), message(message), note(std::move(note)) {}
+    RelayEvent(int message, std::unique_ptr<SearchProgressNote> note, unsigned run)
+        : QEvent(relayType()), message(message), run(run), note(std::move(note)) {}
 
     int message;
+    unsigned run;
     std::unique_ptr<SearchProgressNote> note;
 };
 
@@ -63,13 +64,16 @@ void Document::sendToAllViews(int message, SearchProgressNote* note) {
 
 void Document::postToAllViews(int message, std::unique_ptr<SearchProgressNote> note) {
     // postEvent is thread-safe and the document outlives every search it starts.
-    QCoreApplication::postEvent(this, new RelayEvent(message, std::move(note)));
+    QCoreApplication::postEvent(
+        this, new RelayEvent(message, std::move(note), run_.load(std::memory_order_relaxed)));
 }
 
 bool Document::event(QEvent* event) {
     if (event->type() != RelayEvent::relayType())
         return QObject::event(event);
     auto* relay = static_cast<RelayEvent*>(event);
+    if (relay->run != run_.load(std::memory_order_relaxed))
+        return true;
     const std::vector<QPointer<QWidget>> snapshot = views_;
     for (const auto& view : snapshot) {
         if (!view)

@@ -8,13 +8,16 @@
 //
 // Posted messages go to the document first and are handed to the views that exist when
 // they arrive, so a worker never posts to a view that is being destroyed. Every view then
-// receives its own event, owning its own copy of the note.
+// receives its own event, owning its own copy of the note. A message posted before the
+// latest beginRun() belongs to a run that has ended and is dropped on arrival: the end
+// message of a stopped search must not stop the search started right after it.
 #pragma once
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -69,6 +72,8 @@ class Document : public QObject {
     void postToAllViews(int message, std::unique_ptr<SearchProgressNote> note = nullptr);
 
     SearchNotifier& notifier() { return notifier_; }
+    // Starts a new run of posted messages; call before announcing a new search.
+    void beginRun() { run_.fetch_add(1, std::memory_order_relaxed); }
 
     // "Search1", ... for a new document; a saved or opened one shows its file's name.
     QString title() const { return title_; }
@@ -86,6 +91,9 @@ class Document : public QObject {
   private:
     std::vector<QPointer<QWidget>> views_;
     DocumentNotifier notifier_{*this};
+    // Read by posting threads; every post of a run happens before the next beginRun(),
+    // since a search is waited for before another starts.
+    std::atomic<unsigned> run_{0};
     QString title_;
     QString filePath_;
 };

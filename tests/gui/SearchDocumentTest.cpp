@@ -2,8 +2,10 @@
 // the messages around them, criteria files, titles and the recent-file list.
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <chrono>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "GuiTestSupport.h"
 #include "app/MessageCapture.h"
@@ -111,6 +113,26 @@ TEST_F(SearchDocumentTest, StopWhileIdlePostsOnlyTheCleanup) {
     EXPECT_FALSE(doc->searching());
 }
 
+TEST_F(SearchDocumentTest, MessagesOfAStoppedSearchDoNotReachTheOneStartedAfterIt) {
+    auto doc = makeDoc();
+    RecordingView view(doc.get());  // stops the search when it is told it is done
+    ASSERT_TRUE(doc->startSearch());
+    // The first search ends on its own and posts its end; nobody has read it yet when the
+    // user stops and starts again.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(doc->stopSearch());
+    ASSERT_TRUE(doc->startSearch());
+
+    ASSERT_TRUE(view.waitFor(WM_SEARCH_CLEANEDUP));
+    QTest::qWait(50);
+    EXPECT_EQ(view.count(WM_SEARCH_STARTED), 2);
+    EXPECT_EQ(view.count(WM_SEARCH_DONE), 1);
+    EXPECT_EQ(view.count(WM_SEARCH_CLEANEDUP), 1);
+    EXPECT_EQ(view.seen.back(), WM_SEARCH_CLEANEDUP);
+    EXPECT_FALSE(doc->searching());
+    EXPECT_EQ(doc->results.count(), 3u);
+}
+
 TEST_F(SearchDocumentTest, CriteriaThatFailPreparationStartNothingButAreRemembered) {
     auto doc = makeDoc();
     doc->editedCriteria.lookIn = {"relative/folder/"};
@@ -151,9 +173,12 @@ TEST_F(SearchDocumentTest, CommandsSendTheirMessagesToEveryViewInOrder) {
     RecordingView first(doc.get());
     RecordingView second(doc.get());
     const std::pair<int, int> commands[] = {
-        {ID_SELECT_ALL, WM_SELECT_ALL_FILES},       {ID_SORT_BY_NAME, WM_SORT_BY_NAME},
-        {ID_SORT_BY_LOCATION, WM_SORT_BY_LOCATION}, {ID_SORT_BY_DATE, WM_SORT_BY_MODIFIED},
-        {ID_SORT_BY_SIZE, WM_SORT_BY_SIZE},         {ID_SORT_BY_TYPE, WM_SORT_BY_TYPE},
+        {ID_SELECT_ALL, WM_SELECT_ALL_FILES},
+        {ID_SORT_BY_NAME, WM_SORT_BY_NAME},
+        {ID_SORT_BY_LOCATION, WM_SORT_BY_LOCATION},
+        {ID_SORT_BY_DATE, WM_SORT_BY_MODIFIED},
+        {ID_SORT_BY_SIZE, WM_SORT_BY_SIZE},
+        {ID_SORT_BY_TYPE, WM_SORT_BY_TYPE},
         {ID_SET_HIGHLIGHT_COLOUR, WM_SET_HIGHLIGHT_COLOUR},
     };
     std::vector<int> expected;
@@ -320,10 +345,9 @@ TEST_F(DocumentManagerTest, AFileThatCannotBeOpenedGivesAMessageAndNoDocument) {
 TEST_F(DocumentManagerTest, RecentFilesKeepTheLastFourMostRecentFirst) {
     for (const char* name : {"1.srf", "2.srf", "3.srf", "4.srf", "5.srf", "3.srf"})
         manager->addToRecentFiles(QString::fromStdString(tree.path(name)));
-    const QStringList expected{QString::fromStdString(tree.path("3.srf")),
-                               QString::fromStdString(tree.path("5.srf")),
-                               QString::fromStdString(tree.path("4.srf")),
-                               QString::fromStdString(tree.path("2.srf"))};
+    const QStringList expected{
+        QString::fromStdString(tree.path("3.srf")), QString::fromStdString(tree.path("5.srf")),
+        QString::fromStdString(tree.path("4.srf")), QString::fromStdString(tree.path("2.srf"))};
     EXPECT_EQ(manager->recentFiles(), expected);
     EXPECT_EQ(store.readText(kRecentFileListSection, "File1"), tree.path("3.srf"));
     EXPECT_EQ(store.readText(kRecentFileListSection, "File4"), tree.path("2.srf"));
