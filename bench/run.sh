@@ -108,18 +108,20 @@ row "two-phase vs one-phase corpus" "$two" "one-phase" "$one"
 echo
 "$bin/engine-bench" memory 1000000 | awk '{ printf "ResultsStore, %s name-only files: %s bytes per item beyond the names (target <= 150)\n", $2, $8 }'
 
-# Same (file, line) pairs as grep over the same regular files and file links.
+# Same (file, line) pairs as grep over the same regular files and file links. A line
+# longer than one piece is listed once per piece that holds a hit, grep lists it once, so
+# both sides are compared as sets.
 pairs_ours() {  # rows are "path<TAB>size<TAB>time", hits "number<TAB>text", a blank line ends a file
     tr -d '\r' <"$1" | awk -F'\t' '
         /^$/ { file = ""; next }
         file == "" { file = $1; next }
-        { print file ":" $1 }' | sort
+        { print file ":" $1 }' | sort -u
 }
 pairs_grep() {  # pairs_grep <folder> <regex> <grep options...>
     local folder=$1 regex=$2
     shift 2
     find "$folder" \( -type f -o \( -type l -xtype f \) \) -print0 |
-        xargs -0 grep -a -n -H "$@" -- "$regex" | awk -F: '{ print $1 ":" $2 }' | sort || true
+        xargs -0 grep -a -n -H "$@" -- "$regex" | awk -F: '{ print $1 ":" $2 }' | sort -u || true
 }
 check() {  # check <folder> <regex> <cm|cmn>
     local i=()
