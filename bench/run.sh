@@ -145,4 +145,6 @@ for folder in /usr/include "$corpus"; do
     check "$folder" 'error' cmn
     check "$folder" '[0-9][0-9]:[0-9][0-9]' cm
 done
+echo
+echo "Not run by CI (too long for its budget): make sanitize, make tsan and make fuzz."
 exit $status
