@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <string>
+#include <unordered_map>
 
 #include "engine/Text.h"
 
@@ -154,6 +155,46 @@ FoundItem* ResultsStore::findPath(std::string_view fullPath) {
             return item.get();
     }
     return nullptr;
+}
+
+std::vector<FoundItem*> ResultsStore::findPaths(const std::vector<std::string>& fullPaths) {
+    // A few paths are looked up one by one; many (a whole list selected) through an index of
+    // the wanted paths, so that the cost is one pass over the items instead of one per path.
+    constexpr std::size_t kLinearLookups = 8;
+    std::vector<FoundItem*> found(fullPaths.size(), nullptr);
+    std::lock_guard<std::mutex> guard(lock_);
+    if (fullPaths.size() <= kLinearLookups) {
+        for (std::size_t i = 0; i < fullPaths.size(); ++i) {
+            for (const auto& item : items_) {
+                if (isPath(*item, fullPaths[i])) {
+                    found[i] = item.get();
+                    break;
+                }
+            }
+        }
+        return found;
+    }
+    std::unordered_map<std::string_view, FoundItem*> wanted;
+    wanted.reserve(fullPaths.size());
+    for (const std::string& path : fullPaths)
+        wanted.emplace(path, nullptr);
+    std::string path;
+    std::size_t unclaimed = wanted.size();
+    for (const auto& item : items_) {
+        if (unclaimed == 0)
+            break;
+        path.assign(item->locationText());
+        path += item->name;
+        const auto it = wanted.find(path);
+        // The first item with the path keeps it, as findPath would answer.
+        if (it != wanted.end() && !it->second) {
+            it->second = item.get();
+            --unclaimed;
+        }
+    }
+    for (std::size_t i = 0; i < fullPaths.size(); ++i)
+        found[i] = wanted.find(fullPaths[i])->second;
+    return found;
 }
 
 bool ResultsStore::removePath(std::string_view fullPath) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -47,6 +48,8 @@ class ResultsStore : public FoundItemSink {
     // The first item with this full path, or nullptr. The item stays the store's; the pointer
     // is valid until the item is removed or the store cleared.
     FoundItem* findPath(std::string_view fullPath);
+    // findPath for each of `fullPaths`, in their order, in one pass over the items.
+    std::vector<FoundItem*> findPaths(const std::vector<std::string>& fullPaths);
     // Removes the item with this full path; false when there is none.
     bool removePath(std::string_view fullPath);
 

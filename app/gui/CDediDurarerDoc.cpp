@@ -158,8 +158,7 @@ void CDediDurarerDoc::showContentsFor(const std::vector<std::string>& paths) {
         sendToAllViews(WM_SHOW_CONTENTS);
         return;
     }
-    for (const std::string& path : paths) {
-        FoundItem* item = results.findPath(path);
+    for (FoundItem* item : results.findPaths(paths)) {
         if (!item) {
             showMessage(kNotAllItemsExist);
             return;

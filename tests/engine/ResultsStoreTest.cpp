@@ -151,6 +151,36 @@ TEST(ResultsStore, FindsRemovesAndSnapshotsByFullPath) {
     EXPECT_TRUE(store.read([](const auto& items) { return items[0]->hitsComplete; }));
 }
 
+TEST(ResultsStore, ManyPathsAreFoundAsOneByOne) {
+    // Both ways of answering (a few paths one by one, many through an index) must give what
+    // findPath gives for each: the first item of a repeated path, nullptr for a missing one.
+    ResultsStore store;
+    for (int i = 0; i < 50; ++i)
+        store.add(*file(("/d" + std::to_string(i % 7) + "/").c_str(),
+                        ("f" + std::to_string(i % 20)).c_str(), i));
+    store.add(*folder("/d1/", "f3", 0));  // a second item with the path /d1/f3
+    for (const std::size_t count : {std::size_t{3}, std::size_t{40}}) {
+        std::vector<std::string> wanted;
+        for (std::size_t i = 0; i < count; ++i)
+            wanted.push_back("/d" + std::to_string(i % 9) + "/f" + std::to_string(i % 23));
+        wanted.push_back("/d7/f0");  // no such folder
+        wanted.push_back("/d1/f3");
+        wanted.push_back("/d1/f3");
+        const std::vector<FoundItem*> found = store.findPaths(wanted);
+        ASSERT_EQ(found.size(), wanted.size());
+        int missing = 0;
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            EXPECT_EQ(found[i], store.findPath(wanted[i])) << wanted[i];
+            missing += found[i] == nullptr;
+        }
+        EXPECT_GT(missing, 0);
+        EXPECT_EQ(found.back(), found[found.size() - 2]);
+        EXPECT_EQ(found.back()->kind(), store.read([](const auto& items) {
+            return items[43]->kind();  // the file /d1/f3, added before the folder
+        }));
+    }
+}
+
 TEST(ResultsStore, OneThreadAddsWhileAnotherReadsAndSorts) {
     ResultsStore store;
     constexpr int kItems = 20000;
