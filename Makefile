@@ -31,12 +31,18 @@ install: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 
-# The engine's tests, threads included, under ThreadSanitizer in a build folder of their own.
+# The engine's, the platform's and the search window's tests (eight search windows stopped
+# and restarted at random among them) under ThreadSanitizer in a build folder of their own.
+# Qt is not instrumented: what it allocates and frees on its own threads is left out.
+TSAN_RUN = TSAN_OPTIONS="halt_on_error=1 ignore_noninstrumented_modules=1"
 tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCOUTWELL_TSAN=ON
-	cmake --build build-tsan --target engine_tests platform_tests
-	TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/engine_tests
-	TSAN_OPTIONS=halt_on_error=1 build-tsan/bin/platform_tests
+	cmake --build build-tsan --target engine_tests platform_tests gui_tests
+	$(TSAN_RUN) build-tsan/bin/engine_tests
+	$(TSAN_RUN) build-tsan/bin/platform_tests
+	mkdir -p build-tsan/gui-test-config
+	$(TSAN_RUN) QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$(CURDIR)/build-tsan/gui-test-config \
+		build-tsan/bin/gui_tests
 
 # Scoutwell against find, fd, grep and ripgrep (bench/run.sh says how).
 bench: deps
@@ -48,6 +54,7 @@ sanitize: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCOUTWELL_SANITIZE=ON
 	cmake --build build-asan
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		ctest --test-dir build-asan --output-on-failure
 
 # Every fuzz target for FUZZ_SECONDS each, built with clang's libFuzzer and sanitizers.
