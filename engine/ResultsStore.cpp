@@ -148,13 +148,17 @@ long ResultsStore::indexOfPath(std::string_view fullPath) const {
     return -1;
 }
 
-FoundItem* ResultsStore::findPath(std::string_view fullPath) {
-    std::lock_guard<std::mutex> guard(lock_);
+FoundItem* ResultsStore::firstWithPath(std::string_view fullPath) const {
     for (const auto& item : items_) {
         if (isPath(*item, fullPath))
             return item.get();
     }
     return nullptr;
+}
+
+FoundItem* ResultsStore::findPath(std::string_view fullPath) {
+    std::lock_guard<std::mutex> guard(lock_);
+    return firstWithPath(fullPath);
 }
 
 std::vector<FoundItem*> ResultsStore::findPaths(const std::vector<std::string>& fullPaths) {
@@ -164,14 +168,8 @@ std::vector<FoundItem*> ResultsStore::findPaths(const std::vector<std::string>& 
     std::vector<FoundItem*> found(fullPaths.size(), nullptr);
     std::lock_guard<std::mutex> guard(lock_);
     if (fullPaths.size() <= kLinearLookups) {
-        for (std::size_t i = 0; i < fullPaths.size(); ++i) {
-            for (const auto& item : items_) {
-                if (isPath(*item, fullPaths[i])) {
-                    found[i] = item.get();
-                    break;
-                }
-            }
-        }
+        for (std::size_t i = 0; i < fullPaths.size(); ++i)
+            found[i] = firstWithPath(fullPaths[i]);
         return found;
     }
     std::unordered_map<std::string_view, FoundItem*> wanted;

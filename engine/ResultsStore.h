@@ -54,6 +54,8 @@ class ResultsStore : public FoundItemSink {
     bool removePath(std::string_view fullPath);
 
   private:
+    // The first item with this full path, or nullptr; the caller holds the lock.
+    FoundItem* firstWithPath(std::string_view fullPath) const;
     template <class Less>
     void sortWith(Less less);
 
