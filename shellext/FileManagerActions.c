@@ -391,32 +391,38 @@ static XmlNode* thunar_action(const char* program) {
     return action;
 }
 
-/* Replaces our action in place, or appends it when absent (PROGRAM non-NULL); removes it
- * (PROGRAM NULL). Every other child of <actions> stays as it was. */
+/* Takes every copy of our action out of <actions>, with the blank text before it, and, when
+ * PROGRAM is given, puts one back where the first was (or at the end). Every other child of
+ * <actions> stays as it was. */
 static void put_thunar_action(XmlNode* root, const char* program) {
-    for (guint i = 0; i < root->children->len; ++i) {
-        if (!is_our_action(g_ptr_array_index(root->children, i)))
+    GPtrArray* children = root->children;
+    guint first = G_MAXUINT;
+    guint i = 0;
+    while (i < children->len) {
+        if (!is_our_action(g_ptr_array_index(children, i))) {
+            ++i;
             continue;
-        if (program) {
-            xml_node_free(root->children->pdata[i]);
-            root->children->pdata[i] = thunar_action(program);
-            program = NULL;
-        } else {
-            g_ptr_array_remove_index(root->children, i);
-            XmlNode* before = i > 0 ? g_ptr_array_index(root->children, i - 1) : NULL;
-            if (before && !before->name && !before->verbatim && is_blank(before->text))
-                g_ptr_array_remove_index(root->children, --i);
-            --i;
         }
+        g_ptr_array_remove_index(children, i);
+        const XmlNode* before = i > 0 ? g_ptr_array_index(children, i - 1) : NULL;
+        if (before && !before->name && !before->verbatim && is_blank(before->text))
+            g_ptr_array_remove_index(children, --i);
+        if (first == G_MAXUINT)
+            first = i;
     }
     if (!program)
         return;
-    const XmlNode* last =
-        root->children->len > 0 ? g_ptr_array_index(root->children, root->children->len - 1) : NULL;
-    if (!last || last->name || !g_str_has_suffix(last->text, "\n"))
-        g_ptr_array_add(root->children, xml_text_new("\n", 1, FALSE));
-    g_ptr_array_add(root->children, thunar_action(program));
-    g_ptr_array_add(root->children, xml_text_new("\n", 1, FALSE));
+    if (first == G_MAXUINT) {
+        const XmlNode* last =
+            children->len > 0 ? g_ptr_array_index(children, children->len - 1) : NULL;
+        if (!last || last->name || !g_str_has_suffix(last->text, "\n"))
+            g_ptr_array_add(children, xml_text_new("\n", 1, FALSE));
+        g_ptr_array_add(children, thunar_action(program));
+        g_ptr_array_add(children, xml_text_new("\n", 1, FALSE));
+    } else {
+        g_ptr_array_insert(children, (gint)first, thunar_action(program));
+        g_ptr_array_insert(children, (gint)first, xml_text_new("\n", 1, FALSE));
+    }
 }
 
 static char* user_uca_path(void) {

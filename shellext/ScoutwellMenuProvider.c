@@ -180,7 +180,7 @@ static void on_item_activate(NautilusMenuItem* item, gpointer user_data) {
         launch_scoutwell(folder);
 }
 
-/* The one item, bound to FOLDER's cut path, in a list of its own; an empty list when the info
+/* The one item, bound to the folder's cut path, in a list of its own; an empty list when INFO
  * is not a local folder. */
 static GList* items_for_folder(NautilusFileInfo* info) {
     char* path = local_folder_path(info);
