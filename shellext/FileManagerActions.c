@@ -78,11 +78,23 @@ static gboolean write_file(const char* path, const char* text, int mode, GError*
     return g_file_set_contents_full(path, text, -1, G_FILE_SET_CONTENTS_CONSISTENT, mode, error);
 }
 
-static gboolean write_key_file(GKeyFile* keys, const char* path, int mode, GError** error) {
+/* Writes KEYS to the file FILE under SHARE and frees them. */
+static gboolean save_key_file(GKeyFile* keys, const char* share, const char* file, int mode,
+                              GError** error) {
     char* text = g_key_file_to_data(keys, NULL, NULL);
+    char* path = g_build_filename(share, file, NULL);
     gboolean written = write_file(path, text, mode, error);
+    g_free(path);
     g_free(text);
+    g_key_file_free(keys);
     return written;
+}
+
+static void set_exec(GKeyFile* keys, const char* group, const char* program,
+                     const char* folder_code) {
+    char* exec = exec_line(program, folder_code);
+    g_key_file_set_string(keys, group, "Exec", exec);
+    g_free(exec);
 }
 
 /* Dolphin: a service menu for folders, which Dolphin also offers on the open folder's
@@ -95,14 +107,8 @@ static gboolean write_dolphin(const char* share, const char* program, GError** e
     g_key_file_set_string(keys, "Desktop Entry", "X-KDE-Priority", "TopLevel");
     g_key_file_set_string(keys, "Desktop Action scoutwell", "Name", ACTION_LABEL);
     g_key_file_set_string(keys, "Desktop Action scoutwell", "Icon", ACTION_ICON);
-    char* exec = exec_line(program, "%f");
-    g_key_file_set_string(keys, "Desktop Action scoutwell", "Exec", exec);
-    g_free(exec);
-    char* path = g_build_filename(share, DOLPHIN_FILE, NULL);
-    gboolean written = write_key_file(keys, path, 0755, error);
-    g_free(path);
-    g_key_file_free(keys);
-    return written;
+    set_exec(keys, "Desktop Action scoutwell", program, "%f");
+    return save_key_file(keys, share, DOLPHIN_FILE, 0755, error);
 }
 
 /* Nemo: one action for a single selected folder (%F, its path) and one for the background
@@ -114,16 +120,10 @@ static gboolean write_nemo_action(const char* share, const char* file, const cha
     g_key_file_set_string(keys, "Nemo Action", "Name", ACTION_LABEL);
     g_key_file_set_string(keys, "Nemo Action", "Comment", ACTION_TIP);
     g_key_file_set_string(keys, "Nemo Action", "Icon-Name", ACTION_ICON);
-    char* exec = exec_line(program, folder_code);
-    g_key_file_set_string(keys, "Nemo Action", "Exec", exec);
-    g_free(exec);
+    set_exec(keys, "Nemo Action", program, folder_code);
     g_key_file_set_string(keys, "Nemo Action", "Selection", selection);
     g_key_file_set_string(keys, "Nemo Action", "Extensions", extensions);
-    char* path = g_build_filename(share, file, NULL);
-    gboolean written = write_key_file(keys, path, 0644, error);
-    g_free(path);
-    g_key_file_free(keys);
-    return written;
+    return save_key_file(keys, share, file, 0644, error);
 }
 
 /* Caja (caja-actions): one action for selected folders and for the open folder's background;
@@ -139,14 +139,8 @@ static gboolean write_caja(const char* share, const char* program, GError** erro
     g_key_file_set_string(keys, "Desktop Entry", "Profiles", "folder;");
     g_key_file_set_string(keys, "X-Action-Profile folder", "Name", "Folder");
     g_key_file_set_string(keys, "X-Action-Profile folder", "MimeTypes", "inode/directory;");
-    char* exec = exec_line(program, "%f");
-    g_key_file_set_string(keys, "X-Action-Profile folder", "Exec", exec);
-    g_free(exec);
-    char* path = g_build_filename(share, CAJA_FILE, NULL);
-    gboolean written = write_key_file(keys, path, 0644, error);
-    g_free(path);
-    g_key_file_free(keys);
-    return written;
+    set_exec(keys, "X-Action-Profile folder", program, "%f");
+    return save_key_file(keys, share, CAJA_FILE, 0644, error);
 }
 
 static gboolean write_action_files(const char* share, const char* program, GError** error) {
