@@ -69,10 +69,11 @@ static char* exec_line(const char* program, const char* folder_code) {
 static gboolean write_file(const char* path, const char* text, int mode, GError** error) {
     char* folder = g_path_get_dirname(path);
     int made = g_mkdir_with_parents(folder, 0755);
+    int saved = errno;
     g_free(folder);
     if (made != 0) {
-        g_set_error(error, G_FILE_ERROR, g_file_error_from_errno(errno),
-                    "cannot create the folder of %s: %s", path, g_strerror(errno));
+        g_set_error(error, G_FILE_ERROR, g_file_error_from_errno(saved),
+                    "cannot create the folder of %s: %s", path, g_strerror(saved));
         return FALSE;
     }
     return g_file_set_contents_full(path, text, -1, G_FILE_SET_CONTENTS_CONSISTENT, mode, error);

@@ -16,6 +16,9 @@
 
 #define SCOUTWELL_DESKTOP_ID "scoutwell.desktop"
 #define SCOUTWELL_ITEM_NAME "Scoutwell::scoutwell"
+/* Nautilus builds the selection's and the background's menus together and names each item's
+ * action after the item: one shared name would make both start the background's folder. */
+#define SCOUTWELL_BACKGROUND_ITEM_NAME "Scoutwell::scoutwell-background"
 #define SCOUTWELL_ITEM_LABEL "Scoutwell..."
 #define SCOUTWELL_ITEM_TIP "Scoutwell"
 #define SCOUTWELL_ITEM_ICON "scoutwell"
@@ -182,12 +185,12 @@ static void on_item_activate(NautilusMenuItem* item, gpointer user_data) {
 
 /* The one item, bound to the folder's cut path, in a list of its own; an empty list when INFO
  * is not a local folder. */
-static GList* items_for_folder(NautilusFileInfo* info) {
+static GList* items_for_folder(NautilusFileInfo* info, const char* name) {
     char* path = local_folder_path(info);
     if (!path)
         return NULL;
-    NautilusMenuItem* item = nautilus_menu_item_new(SCOUTWELL_ITEM_NAME, SCOUTWELL_ITEM_LABEL,
-                                                    SCOUTWELL_ITEM_TIP, SCOUTWELL_ITEM_ICON);
+    NautilusMenuItem* item =
+        nautilus_menu_item_new(name, SCOUTWELL_ITEM_LABEL, SCOUTWELL_ITEM_TIP, SCOUTWELL_ITEM_ICON);
     g_object_set_data_full(G_OBJECT(item), SCOUTWELL_FOLDER_KEY, cut_folder_path(path), g_free);
     g_signal_connect(item, "activate", G_CALLBACK(on_item_activate), NULL);
     g_free(path);
@@ -199,7 +202,7 @@ static GList* get_file_items(NautilusMenuProvider* provider, GList* files) {
     (void)provider;
     if (!files || !NAUTILUS_IS_FILE_INFO(files->data))
         return NULL;
-    return items_for_folder(NAUTILUS_FILE_INFO(files->data));
+    return items_for_folder(NAUTILUS_FILE_INFO(files->data), SCOUTWELL_ITEM_NAME);
 }
 
 static GList* get_background_items(NautilusMenuProvider* provider,
@@ -207,7 +210,7 @@ static GList* get_background_items(NautilusMenuProvider* provider,
     (void)provider;
     if (!current_folder || !NAUTILUS_IS_FILE_INFO(current_folder))
         return NULL;
-    return items_for_folder(current_folder);
+    return items_for_folder(current_folder, SCOUTWELL_BACKGROUND_ITEM_NAME);
 }
 
 static void scoutwell_menu_provider_iface_init(NautilusMenuProviderInterface* iface) {
