@@ -550,7 +550,10 @@ int main(int argc, char** argv) {
     if (strcmp(command, "write") == 0 && next + 2 == argc) {
         done = write_action_files(argv[next + 1], program ? program : "scoutwell", &error);
     } else if (strcmp(command, "install") == 0 && next + 1 == argc) {
-        char* chosen = program ? g_strdup(program) : default_user_program();
+        /* A relative program path is made absolute: the file manager runs it from elsewhere. */
+        char* chosen = !program                       ? default_user_program()
+                       : strchr(program, '/') != NULL ? g_canonicalize_filename(program, NULL)
+                                                      : g_strdup(program);
         done = write_action_files(g_get_user_data_dir(), chosen, &error) &&
                update_thunar(chosen, &error);
         g_free(chosen);

@@ -1,9 +1,9 @@
-// shellext-activate MODULE [--background] SPEC...
+// shellext-activate MODULE [--background] ITEM...
 //
 // Plays Nautilus for one right-click in a process of its own (so that each run looks the
 // desktop entry up afresh under the XDG folders it was started with): it loads MODULE, asks
-// for the items of the selection SPEC... ("d:PATH" a folder, "f:PATH" a file; --background:
-// the open folder SPEC), activates the first item and waits for every program the activation
+// for the items of the selection ITEM... ("d:PATH" a folder, "f:PATH" a file; --background:
+// the open folder ITEM), activates the first item and waits for every program the activation
 // started. It prints "items N" and "launched N". As a child subreaper it collects the programs
 // that the module starts through an intermediate process, so nothing is left running.
 #include <nautilus-extension.h>
@@ -19,7 +19,7 @@
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s MODULE [--background] SPEC...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s MODULE [--background] ITEM...\n", argv[0]);
         return 2;
     }
     prctl(PR_SET_CHILD_SUBREAPER, 1);
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     const bool background = std::strcmp(argv[2], "--background") == 0;
     GList* files = nullptr;
     for (int i = background ? 3 : 2; i < argc; ++i)
-        files = g_list_append(files, fakeFileInfoFromSpec(argv[i]));
+        files = g_list_append(files, describedFileInfo(argv[i]));
 
     GList* items =
         background ? nautilus_menu_provider_get_background_items(NAUTILUS_MENU_PROVIDER(provider),

@@ -98,8 +98,8 @@ TEST(NautilusModule, OffersItsItemOnlyWhenTheFirstSelectedItemIsALocalFolder) {
     };
     for (const Case& c : cases) {
         std::vector<GObject*> infos;
-        for (const std::string& spec : c.selection)
-            infos.push_back(fakeFileInfoFromSpec(spec));
+        for (const std::string& item : c.selection)
+            infos.push_back(describedFileInfo(item));
         const std::vector<std::string> items = itemsFor(infos, /*background=*/false);
         EXPECT_EQ(items, c.offered ? std::vector<std::string>{kItem} : std::vector<std::string>{})
             << c.what;
@@ -117,11 +117,11 @@ TEST(NautilusModule, OffersItsItemOnlyWhenTheFirstSelectedItemIsALocalFolder) {
 const std::string kBackgroundItem = "Scoutwell::scoutwell-background|Scoutwell...|Scoutwell";
 
 TEST(NautilusModule, OffersItsItemOnTheBackgroundOfALocalFolder) {
-    EXPECT_EQ(itemsFor({fakeFileInfoFromSpec("d:/srv/data")}, /*background=*/true),
+    EXPECT_EQ(itemsFor({describedFileInfo("d:/srv/data")}, /*background=*/true),
               std::vector<std::string>{kBackgroundItem});
-    EXPECT_EQ(itemsFor({fakeFileInfoFromSpec("d:/")}, /*background=*/true),
+    EXPECT_EQ(itemsFor({describedFileInfo("d:/")}, /*background=*/true),
               std::vector<std::string>{kBackgroundItem});
-    EXPECT_TRUE(itemsFor({fakeFileInfoFromSpec("d:x-nautilus-search:///")}, true).empty());
+    EXPECT_TRUE(itemsFor({describedFileInfo("d:x-nautilus-search:///")}, true).empty());
     // A folder shown under a view of its own (Recent) is offered through its real location.
     EXPECT_EQ(
         itemsFor({newFakeFileInfo("recent:///a1b2", G_FILE_TYPE_DIRECTORY, "file:///srv/data")},

@@ -224,7 +224,8 @@ GObject* newFakeFileInfo(const std::string& location, GFileType type,
     return G_OBJECT(info);
 }
 
-GObject* fakeFileInfoFromSpec(const std::string& spec) {
-    const GFileType type = spec.starts_with("d:") ? G_FILE_TYPE_DIRECTORY : G_FILE_TYPE_REGULAR;
-    return newFakeFileInfo(spec.substr(2), type);
+GObject* describedFileInfo(const std::string& description) {
+    const GFileType type =
+        description.starts_with("d:") ? G_FILE_TYPE_DIRECTORY : G_FILE_TYPE_REGULAR;
+    return newFakeFileInfo(description.substr(2), type);
 }

@@ -29,4 +29,4 @@ GObject* newFakeFileInfo(const std::string& location, GFileType type,
                          const std::string& activation = {});
 
 // "d:LOCATION" is a folder, "f:LOCATION" a file.
-GObject* fakeFileInfoFromSpec(const std::string& spec);
+GObject* describedFileInfo(const std::string& description);
