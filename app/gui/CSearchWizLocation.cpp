@@ -2,13 +2,13 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/core/Application.h"
 #include "criteria/gui/CGeometryDynCreateWnd.h"
