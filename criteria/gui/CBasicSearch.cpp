@@ -8,8 +8,11 @@
 
 #include "app/core/Application.h"
 #include "app/gui/CDediDurarerDoc.h"
+#include "app/gui/CSearchOptions.h"
+#include "app/gui/SearchEvent.h"
 #include "criteria/gui/CriteriaPageSupport.h"
 #include "criteria/gui/HistoryComboBox.h"
+#include "engine/WindowMessages.h"
 
 namespace scoutwell {
 
@@ -60,6 +63,8 @@ CBasicSearch::CBasicSearch(CSearchOptions* sheet, QWidget* parent)
       browse_(makeCriteriaControl<QPushButton>(kBrowseText, kBrowseFolderId, this)),
       subfolders_(makeCriteriaControl<QCheckBox>(kSubfoldersText, kSubfoldersId, this)) {
     setWindowTitle(QString::fromLatin1(kBasicPageCaption));
+    // The wizard starts the search on Finish until the user says otherwise.
+    wizard_.startAutomatically = true;
     setControlId(fileName_, kFileNameId);
     setControlId(searchContents_, kSearchContentsId);
     setControlId(containingText_, kContainingTextId);
@@ -119,9 +124,18 @@ void CBasicSearch::browseClicked() {
 void CBasicSearch::searchWizardClicked() {
     if (!saveData())
         return;
-    wizardCriteria_ = *criteria();
-    wizardLocationMode_ = kWizardSpecificFolder;
-    // The wizard itself comes later; with it, Finish hands its criteria back here.
+    wizard_.criteria = *criteria();
+    wizard_.locationMode = kWizardSpecificFolder;
+    CSearchWiz wizard(wizard_, &document()->application(), this);
+    if (wizard.exec() != QDialog::Accepted)
+        return;
+    wizard_ = wizard.data();
+    *criteria() = wizard_.criteria;
+    loadData();
+    repaint();
+    // The sheet starts the search as its Start button would.
+    if (wizard_.startAutomatically && sheet())
+        sendSearchMessage(sheet(), WM_START_SEARCH);
 }
 
 }  // namespace scoutwell

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/gui/CSearchPropertyPage.h"
-#include "engine/SearchCriteria.h"
+#include "app/gui/CSearchWiz.h"
 
 class QCheckBox;
 class QPushButton;
@@ -29,9 +29,6 @@ inline constexpr int kLookInId = 1057;
 inline constexpr int kBrowseFolderId = 1029;
 inline constexpr int kSubfoldersId = 1024;
 
-// The Search Wizard's location choices.
-inline constexpr int kWizardSpecificFolder = 2;
-
 class CBasicSearch : public CSearchPropertyPage {
     Q_OBJECT
 
@@ -47,10 +44,10 @@ class CBasicSearch : public CSearchPropertyPage {
     QCheckBox* subfoldersBox() const { return subfolders_; }
 
     // The Search Wizard's state, kept for the page's whole life.
-    const SearchCriteria& wizardCriteria() const { return wizardCriteria_; }
-    int wizardLocationMode() const { return wizardLocationMode_; }
-    int wizardDriveIndex() const { return wizardDriveIndex_; }
-    bool wizardStartsAutomatically() const { return wizardStartAutomatically_; }
+    const SearchCriteria& wizardCriteria() const { return wizard_.criteria; }
+    int wizardLocationMode() const { return wizard_.locationMode; }
+    int wizardDriveIndex() const { return wizard_.driveIndex; }
+    bool wizardStartsAutomatically() const { return wizard_.startAutomatically; }
 
   protected:
     void initPage() override;
@@ -69,10 +66,7 @@ class CBasicSearch : public CSearchPropertyPage {
     QPushButton* browse_;
     QCheckBox* subfolders_;
 
-    SearchCriteria wizardCriteria_;
-    int wizardLocationMode_ = kWizardSpecificFolder;
-    int wizardDriveIndex_ = 0;
-    bool wizardStartAutomatically_ = true;
+    WizardData wizard_;
 };
 
 // Ties the page's three drop-downs to the application's histories and the contents check

@@ -18,11 +18,15 @@ constexpr const char* kDriveIconName = "drive-harddisk";
 
 }  // namespace
 
+QIcon driveEntryIcon() {
+    return QIcon::fromTheme(QString::fromLatin1(kDriveIconName),
+                            QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon));
+}
+
 QIcon folderEntryIcon(const std::string& entry) {
     const std::string& label = searchEnvironment().localDrivesLabel;
     if (!label.empty() && text::equalsNoCase(entry, label))
-        return QIcon::fromTheme(QString::fromLatin1(kDriveIconName),
-                                QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon));
+        return driveEntryIcon();
     IconCache& icons = IconCache::shared();
     return icons.icon(icons.iconIndexForPath(entry));
 }
@@ -46,10 +50,10 @@ void HistoryComboBox::refill(bool keepText) {
     const bool blocked = blockSignals(true);
     clear();
     if (history_) {
-        const bool icons = fill_ == withFixedEntriesAndIcons;
+        const bool icons = fill_ != plain;
         if (icons)
             QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        for (const std::string& item : history_->items(icons)) {
+        for (const std::string& item : history_->items(fill_ == withFixedEntriesAndIcons)) {
             const QString itemText = QString::fromStdString(item);
             if (icons)
                 addItem(folderEntryIcon(item), itemText);

@@ -17,7 +17,7 @@ class HistoryComboBox : public QComboBox {
     Q_OBJECT
 
   public:
-    enum Fill { plain, withFixedEntriesAndIcons };
+    enum Fill { plain, withIcons, withFixedEntriesAndIcons };
 
     explicit HistoryComboBox(QWidget* parent = nullptr, bool editable = true);
 
@@ -41,5 +41,7 @@ class HistoryComboBox : public QComboBox {
 // The small icon of a folder box entry: a drive for the local-drives label, the file
 // system's icon for a path.
 QIcon folderEntryIcon(const std::string& entry);
+// The small icon of a drive.
+QIcon driveEntryIcon();
 
 }  // namespace scoutwell

@@ -15,8 +15,10 @@
 #include <vector>
 
 #include "GuiTestSupport.h"
+#include "ModalDialogDriver.h"
 #include "app/gui/COptionsTab.h"
 #include "app/gui/CSearchOptions.h"
+#include "app/gui/CSearchWizFilename.h"
 #include "app/gui/CriteriaPages.h"
 #include "criteria/core/CriteriaFields.h"
 #include "criteria/gui/CAdvancedSearch.h"
@@ -471,7 +473,13 @@ TEST_F(CriteriaPagesTest, SearchWizardStartsFromTheStoredPage) {
     auto* page = showPage<CBasicSearch>(kBasicPageName);
     EXPECT_TRUE(page->wizardStartsAutomatically());
     typeInto(page->fileNameBox(), "*.md");
+    QString offered;
+    testing::whenModal<CSearchWiz>([&](CSearchWiz* wizard) {
+        offered = wizard->filenamePage()->fileNameBox()->currentText();
+        wizard->reject();
+    });
     QTest::mouseClick(page->searchWizardButton(), Qt::LeftButton);
+    EXPECT_EQ(offered, "*.md");
     EXPECT_EQ(criteria().fileName, "*.md");
     EXPECT_EQ(page->wizardCriteria().fileName, "*.md");
     EXPECT_EQ(page->wizardLocationMode(), kWizardSpecificFolder);
