@@ -177,5 +177,32 @@ TEST_F(ByteTextWindowTest, AFolderNamedInLatin1IsSearchedAndRemembered) {
     EXPECT_EQ(doc->editedCriteria.lookIn, std::vector<std::string>{folder});
 }
 
+// A criteria file in a Latin-1 folder: saved and opened by its bytes, titled by its name,
+// listed among the recent files with the same bytes.
+TEST_F(ByteTextWindowTest, ACriteriaFileNamedInLatin1SavesOpensAndTitlesItsWindow) {
+    testing::TempTree tree;
+    const std::string path = tree.folder("caf\xe9") + "r\xe9sum\xe9.srf";
+    setCriteria([&](SearchCriteria& c) {
+        c.fileName = "*.\xe9";
+        c.containingText = "na\xefve";
+        c.setLookInText(tree.path("caf\xe9"));
+    });
+    ASSERT_TRUE(manager->saveTo(doc, qStringFromBytes(path)));
+    EXPECT_EQ(bytesFromQString(doc->title()), "r\xe9sum\xe9.srf");
+    EXPECT_EQ(bytesFromQString(child->windowTitle()), "r\xe9sum\xe9.srf");
+
+    CDediDurarerDoc* opened = manager->openDocument(qStringFromBytes(path));
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->editedCriteria.fileName, "*.\xe9");
+    EXPECT_EQ(opened->editedCriteria.containingText, "na\xefve");
+    EXPECT_EQ(opened->editedCriteria.lookIn, std::vector<std::string>{tree.path("caf\xe9/")});
+    EXPECT_EQ(bytesFromQString(opened->filePath()), path);
+    EXPECT_EQ(bytesFromQString(opened->title()), "r\xe9sum\xe9.srf");
+    EXPECT_EQ(store.readText("Recent File List", "File1"), path);
+    DocumentManager reloaded(app);
+    ASSERT_FALSE(reloaded.recentFiles().isEmpty());
+    EXPECT_EQ(bytesFromQString(reloaded.recentFiles().front()), path);
+}
+
 }  // namespace
 }  // namespace scoutwell
