@@ -277,19 +277,7 @@ std::string systemError(const char* message, const std::string& path, int error)
     return text::format("%s (%s: %s)", message, path.c_str(), std::strerror(error));
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
+// Writes all of `bytes` from the start of the file.
 bool writeAllAt(int fd, std::string_view bytes) {
     off_t offset = 0;
     while (!bytes.empty()) {
@@ -449,7 +437,7 @@ bool CriteriaFile::save(const std::string& path, const SearchCriteria& criteria,
         mode = 0666 & ~mask;
     }
 
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, mode) == 0 && writeAllAt(fd, bytes) && ::fsync(fd) == 0;
     int error = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

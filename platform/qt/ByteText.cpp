@@ -118,6 +118,8 @@ std::string bytesFromQtFileName(const QString& path) {
 }
 
 QUrl fileUrlFromBytes(std::string_view path) {
+    if (text::isValidUtf8(path))
+        return QUrl::fromLocalFile(qStringFromBytes(path));
     const QByteArray encoded =
         QByteArray(path.data(), static_cast<qsizetype>(path.size())).toPercentEncoding("/");
     return QUrl::fromEncoded(QByteArray("file://") + encoded, QUrl::StrictMode);

@@ -36,8 +36,8 @@ QString qtFileNameFromBytes(std::string_view path);
 // that the user picked in a dialog is found with its real bytes.
 std::string bytesFromQtFileName(const QString& path);
 
-// The file: URL of a local path, with every byte outside the URL alphabet percent-encoded,
-// so that a name that is not UTF-8 keeps its bytes.
+// The file: URL of a local path. A path that is not UTF-8 has every byte outside the URL
+// alphabet percent-encoded, so that it keeps its bytes.
 QUrl fileUrlFromBytes(std::string_view path);
 
 }  // namespace scoutwell

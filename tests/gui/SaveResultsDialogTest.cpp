@@ -158,6 +158,14 @@ TEST_F(SaveResultsDialogTest, TheClipboardOffersTheExactBytesAndValidUtf8) {
         ASSERT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8(utf8));
     }
     EXPECT_TRUE(messages.messages.empty());
+
+    // The file name box gives back the bytes it was given.
+    for (int round = 0; round < 30; ++round) {
+        SaveResultsSettings settings;
+        settings.fileName = "/" + random.text(2000);
+        CSaveResultsDialog dialog(settings);
+        ASSERT_EQ(dialog.settings().fileName, settings.fileName);
+    }
 }
 
 TEST_F(SaveResultsDialogTest, AppendAddsAfterTheBytesThereAndOverwriteReplacesThem) {
