@@ -21,6 +21,7 @@
 #include "engine/FileSystem.h"
 #include "engine/Messages.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/ByteText.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qtgui/MimeTypeNames.h"
 #include "platform/qtgui/QtMessageSink.h"
@@ -126,7 +127,7 @@ int main(int argc, char** argv) {
         scoutwell::CDediDurarerDoc* doc =
             app.options.fileToOpen.empty()
                 ? manager.newDocument()
-                : manager.openDocument(QString::fromStdString(app.options.fileToOpen));
+                : manager.openDocument(scoutwell::qStringFromBytes(app.options.fileToOpen));
         app.startingUp = false;
         if (doc) {
             if (scoutwell::readSetting(settings, scoutwell::kFrameMaximized) != 0)

@@ -168,6 +168,55 @@ int compareNoCase(std::string_view a, std::string_view b) {
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
+std::size_t decodeUtf8(std::string_view s, std::size_t at, std::uint32_t& codePoint) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data()) + at;
+    if (p[0] < 0x80) {
+        codePoint = p[0];
+        return 1;
+    }
+    return decode(p, s.size() - at, codePoint);
+}
+
+void appendUtf8(std::string& out, std::uint32_t codePoint) {
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+        return;
+    }
+    unsigned char bytes[4];
+    const std::size_t length = codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
+    encode(codePoint, bytes, length);
+    out.append(reinterpret_cast<const char*>(bytes), length);
+}
+
+bool isValidUtf8(std::string_view s) {
+    std::uint32_t codePoint = 0;
+    for (std::size_t at = 0; at < s.size();) {
+        const std::size_t length = decodeUtf8(s, at, codePoint);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+std::string withInvalidUtf8Replaced(std::string_view s) {
+    constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
+    std::string out;
+    out.reserve(s.size());
+    std::uint32_t codePoint = 0;
+    for (std::size_t at = 0; at < s.size();) {
+        const std::size_t length = decodeUtf8(s, at, codePoint);
+        if (length == 0) {
+            appendUtf8(out, kReplacementCharacter);
+            ++at;
+        } else {
+            out.append(s.substr(at, length));
+            at += length;
+        }
+    }
+    return out;
+}
+
 std::string_view trimWhite(std::string_view s) {
     auto white = [](char c) {
         return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';

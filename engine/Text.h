@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,18 @@ inline bool equalsNoCase(std::string_view a, std::string_view b) {
 
 // Removes leading and trailing white space (space, TAB, CR, LF, VT, FF).
 std::string_view trimWhite(std::string_view s);
+
+// The length of the well-formed UTF-8 sequence that starts at s[at] (1 to 4), with its
+// code point in `codePoint`; 0 when the byte there does not begin one (a stray
+// continuation byte, a cut or overlong sequence, an encoded surrogate, a value past
+// U+10FFFF).
+std::size_t decodeUtf8(std::string_view s, std::size_t at, std::uint32_t& codePoint);
+// Appends the UTF-8 form of a code point (not a surrogate) to `out`.
+void appendUtf8(std::string& out, std::uint32_t codePoint);
+// True when every byte of `s` belongs to a well-formed UTF-8 sequence.
+bool isValidUtf8(std::string_view s);
+// `s` with each byte that is not part of well-formed UTF-8 replaced by U+FFFD.
+std::string withInvalidUtf8Replaced(std::string_view s);
 
 // printf-style formatting into a std::string.
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -15,6 +15,7 @@
 #include "app/gui/SearchEvent.h"
 #include "engine/Messages.h"
 #include "engine/WindowMessages.h"
+#include "platform/qt/ByteText.h"
 #include "platform/qtgui/DesktopOpen.h"
 #include "views/CChildFrame.h"
 #include "views/IconCache.h"
@@ -241,7 +242,7 @@ void CDediDurarerView::openRow(int row) {
     if (path.empty())
         return;
     // Never through a shell: the path goes to the desktop as a file URL.
-    openWithDefaultApplication(QUrl::fromLocalFile(QString::fromStdString(path)));
+    openWithDefaultApplication(fileUrlFromBytes(path));
 }
 
 void CDediDurarerView::customEvent(QEvent* event) {

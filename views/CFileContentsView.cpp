@@ -20,6 +20,7 @@
 #include "engine/Messages.h"
 #include "engine/Text.h"
 #include "engine/WindowMessages.h"
+#include "platform/qt/ByteText.h"
 
 namespace scoutwell {
 
@@ -96,9 +97,7 @@ class QtContentsDevice : public ContentsDevice {
             return QFont(*font, &device);
         return painter ? painter->font() : QFont(QFont(), &device);
     }
-    static QString toQString(std::string_view text) {
-        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    }
+    static QString toQString(std::string_view text) { return qStringFromBytes(text); }
     static std::size_t index(ContentsFontRole font) { return static_cast<std::size_t>(font); }
     const QFontMetrics& metrics(ContentsFontRole font) const { return metrics_[index(font)]; }
 
@@ -142,8 +141,7 @@ void CFileContentsView::readStoredFont() {
     const auto size = store.findInt(kWindowSettingsSection, kContentsFontPointSize);
     QFont font;
     // A size that is not positive could never make a font, so it counts as unreadable.
-    if (!description || !size || *size <= 0 ||
-        !font.fromString(QString::fromStdString(*description)))
+    if (!description || !size || *size <= 0 || !font.fromString(qStringFromBytes(*description)))
         return;
     fontDescription_ = font;
     pointSize_ = *size;
@@ -312,7 +310,7 @@ void CFileContentsView::applyChosenFont(const QFont& font) {
     SettingsStore& store = doc_->settings();
     if (rememberWindowSize(store)) {
         store.writeText(kWindowSettingsSection, kContentsFont,
-                        fontDescription_.toString().toStdString());
+                        bytesFromQString(fontDescription_.toString()));
         store.writeInt(kWindowSettingsSection, kContentsFontPointSize, pointSize_);
     }
 }
@@ -383,10 +381,10 @@ bool CFileContentsView::printTo(QPrinter& printer, bool showProgress) {
     }
     for (int page = first; page <= last; ++page) {
         if (progress) {
-            progress->setLabelText((doc_ ? doc_->title() : QString()) + "\n" +
-                                   printer.printerName() + "\n" + printer.outputFileName() + "\n" +
-                                   QString::fromStdString(text::format(
-                                       kPrintingPageFormat, static_cast<unsigned>(page))));
+            progress->setLabelText(
+                (doc_ ? doc_->title() : QString()) + "\n" + printer.printerName() + "\n" +
+                printer.outputFileName() + "\n" +
+                qStringFromBytes(text::format(kPrintingPageFormat, static_cast<unsigned>(page))));
             progress->setValue(page);
             if (progress->wasCanceled()) {
                 printer.abort();

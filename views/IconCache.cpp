@@ -1,9 +1,9 @@
 #include "views/IconCache.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QMimeType>
 #include <QPainter>
@@ -11,6 +11,7 @@
 #include <QStyle>
 
 #include "engine/FoundItem.h"
+#include "platform/qt/ByteText.h"
 
 namespace scoutwell {
 
@@ -46,14 +47,15 @@ IconChoice chooseIcon(const std::string& path, bool isFolder) {
         choice.type = database.mimeTypeForName(QString::fromLatin1(kFolderMimeType));
         return choice;
     }
-    QString name = QString::fromStdString(path);
+    std::string name = path;
     if (choice.isLink) {
         // A link shows what it points to; a dangling one shows its own name's type.
-        const QString target = QFileInfo(name).symLinkTarget();
-        if (!target.isEmpty())
-            name = target;
+        char target[4096];
+        const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+        if (length > 0 && static_cast<std::size_t>(length) < sizeof target)
+            name.assign(target, static_cast<std::size_t>(length));
     }
-    choice.type = database.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    choice.type = database.mimeTypeForFile(qStringFromBytes(name), QMimeDatabase::MatchExtension);
     return choice;
 }
 

@@ -7,6 +7,7 @@
 
 #include "engine/FoundItem.h"
 #include "engine/ResultsStore.h"
+#include "platform/qt/ByteText.h"
 #include "views/IconCache.h"
 
 namespace scoutwell {
@@ -95,7 +96,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             // The store may have been emptied for a new search before this model hears
             // of it: a row without an item shows nothing.
-            return QString::fromStdString(cellText(row, column));
+            return qStringFromBytes(cellText(row, column));
         case Qt::TextAlignmentRole:
             if (isColumn(column))
                 return static_cast<int>(kColumns[column].alignment);

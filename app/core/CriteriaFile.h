@@ -35,7 +35,10 @@ class CriteriaFile {
                             std::string& errorOut);
 
     // Replaces the file at `path` as a whole: an interrupted or failed save leaves the old
-    // file as it was.
+    // file as it was. A new file beside the old one is renamed over it where that keeps
+    // the file's links, owner and group; otherwise (other links, a folder that only lets
+    // the file itself be written, another owner) the file is rewritten in place, and its
+    // old bytes are written back when the new ones do not fit.
     static bool save(const std::string& path, const SearchCriteria& criteria,
                      std::string& errorOut);
     static bool load(const std::string& path, SearchCriteria& criteria, std::string& errorOut);

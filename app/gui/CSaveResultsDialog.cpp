@@ -16,12 +16,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <memory>
 #include <new>
 
 #include "app/core/CcpException.h"
 #include "app/core/ResultWriter.h"
 #include "app/gui/CDediDurarerDoc.h"
 #include "engine/Messages.h"
+#include "engine/Text.h"
+#include "platform/qt/ByteText.h"
 
 namespace scoutwell {
 namespace {
@@ -52,11 +55,25 @@ class SaveWaitCursor {
     bool active_;
 };
 
+QByteArray byteArrayOf(std::string_view bytes) {
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// The output as its exact bytes for programs that take plain text as it comes, and as
+// valid UTF-8 (bytes that are not UTF-8 replaced) for programs that ask for UTF-8.
+std::unique_ptr<QMimeData> savedResultsMimeData(const std::string& bytes) {
+    auto data = std::make_unique<QMimeData>();
+    data->setData(QString::fromLatin1(kPlainTextMimeType), byteArrayOf(bytes));
+    data->setData(QString::fromLatin1(kUtf8TextMimeType),
+                  byteArrayOf(text::withInvalidUtf8Replaced(bytes)));
+    return data;
+}
+
 void putOnClipboard(CDediDurarerDoc& doc, const std::string& bytes) {
-    QString text;
+    std::unique_ptr<QMimeData> owned;
     std::int32_t code = 0;
     try {
-        text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        owned = savedResultsMimeData(bytes);
     } catch (const std::bad_alloc&) {
         code = kResultOutOfMemory;
     }
@@ -69,10 +86,11 @@ void putOnClipboard(CDediDurarerDoc& doc, const std::string& bytes) {
         showMessage(kCouldNotOpenViewForSaving);
         return;
     }
-    // Setting the text replaces whatever the clipboard held, so there is no separate
+    // Setting the data replaces whatever the clipboard held, so there is no separate
     // emptying step that could fail on its own.
-    clipboard->setText(text);
-    if (clipboard->text() != text)
+    clipboard->setMimeData(owned.release());
+    const QMimeData* held = clipboard->mimeData();
+    if (!held || held->data(QString::fromLatin1(kPlainTextMimeType)) != byteArrayOf(bytes))
         showMessage(kCouldNotSetClipboardData);
 }
 
@@ -153,7 +171,7 @@ CSaveResultsDialog::CSaveResultsDialog(const SaveResultsSettings& settings, QWid
     connect(browse_, &QPushButton::clicked, this, [this] { browse(); });
 
     (settings.overwrite ? overwrite_ : append_)->setChecked(true);
-    fileName_->setText(QString::fromStdString(initialResultsFileName(settings)));
+    fileName_->setText(qStringFromBytes(initialResultsFileName(settings)));
     format_->setCurrentIndex(
         settings.format >= 0 && settings.format < kResultFormatCount ? settings.format : 0);
     (settings.allFiles ? allFiles_ : selectedFiles_)->setChecked(true);
@@ -171,7 +189,7 @@ SaveResultsSettings CSaveResultsDialog::settings() const {
     SaveResultsSettings s = initial_;
     s.toClipboard = clipboard_->isChecked();
     s.overwrite = overwrite_->isChecked();
-    s.fileName = fileName_->text().toStdString();
+    s.fileName = bytesFromQString(fileName_->text());
     s.format = format_->currentIndex();
     s.allFiles = allFiles_->isChecked();
     s.withFileNames = withFileNames_->isChecked();
@@ -208,12 +226,13 @@ void CSaveResultsDialog::browse() {
     const QStringList filters = nameFilters();
     chooser.setNameFilters(filters);
     chooser.selectNameFilter(filters.at(index));
-    chooser.selectFile(fileName_->text().left(kMaxBrowseNameLength));
+    chooser.selectFile(
+        qtFileNameFromBytes(bytesFromQString(fileName_->text().left(kMaxBrowseNameLength))));
     if (chooser.exec() != QDialog::Accepted)
         return;
     const QStringList chosen = chooser.selectedFiles();
     if (!chosen.isEmpty())
-        fileName_->setText(chosen.first());
+        fileName_->setText(qStringFromBytes(bytesFromQtFileName(chosen.first())));
 }
 
 void runSaveResults(CDediDurarerDoc& doc, QWidget* parent) {

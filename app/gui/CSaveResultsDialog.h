@@ -43,6 +43,9 @@ inline constexpr int kMaxBrowseNameLength = 260;
 
 inline constexpr const char* kCouldNotOpenViewForSaving = "Could not open view for saving";
 inline constexpr const char* kCouldNotSetClipboardData = "Could not set clipboard data";
+// The clipboard formats of saved results: the exact bytes, and the same text as UTF-8.
+inline constexpr const char* kPlainTextMimeType = "text/plain";
+inline constexpr const char* kUtf8TextMimeType = "text/plain;charset=utf-8";
 
 class CSaveResultsDialog : public QDialog {
     Q_OBJECT

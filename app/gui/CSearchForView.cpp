@@ -25,6 +25,7 @@
 #include "engine/Messages.h"
 #include "engine/Text.h"
 #include "engine/WindowMessages.h"
+#include "platform/qt/ByteText.h"
 
 namespace scoutwell {
 
@@ -281,12 +282,12 @@ void CSearchForView::customEvent(QEvent* event) {
             }
             if (const SearchProgressNote* note = message->note()) {
                 progress_->setValue(note->position);
-                status_->setText(QString::fromStdString(note->text));
+                status_->setText(qStringFromBytes(note->text));
             }
             break;
         case WM_SEARCH_FOLDER:
             if (const SearchProgressNote* note = message->note())
-                showInStatusBar(QString::fromStdString(note->text));
+                showInStatusBar(qStringFromBytes(note->text));
             break;
         case WM_SEARCH_CLEANEDUP: {
             start_->setEnabled(true);
@@ -294,7 +295,7 @@ void CSearchForView::customEvent(QEvent* event) {
             status_->clear();
             const int count = doc_ ? static_cast<int>(doc_->results.count()) : 0;
             showInStatusBar(
-                QString::fromStdString(text::format(kFilesFoundFormat, count, kFilesFoundText)));
+                qStringFromBytes(text::format(kFilesFoundFormat, count, kFilesFoundText)));
             if (progressShown_) {
                 progress_->hide();
                 progress_->reset();

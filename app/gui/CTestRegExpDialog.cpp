@@ -14,6 +14,7 @@
 #include "engine/Messages.h"
 #include "engine/SearchExpression.h"
 #include "engine/Text.h"
+#include "platform/qt/ByteText.h"
 
 namespace scoutwell {
 namespace {
@@ -88,7 +89,7 @@ CTestRegExpDialog::CTestRegExpDialog(SettingsStore& store, QWidget* parent)
 std::string CTestRegExpDialog::sampleText() const {
     // The edit holds its lines with LF alone; the engine is shown them with CR LF, so that
     // offsets count both bytes of every line end.
-    return withCrLf(sample_->toPlainText().toStdString());
+    return withCrLf(bytesFromQString(sample_->toPlainText()));
 }
 
 void CTestRegExpDialog::test() {
@@ -97,11 +98,11 @@ void CTestRegExpDialog::test() {
 
     std::string error;
     const std::string outcome =
-        testRegExp(expression_->text().toStdString(), matchCase_, sampleText(), error);
+        testRegExp(bytesFromQString(expression_->text()), matchCase_, sampleText(), error);
     if (!error.empty())
         showMessage(error);
     // The box shows lines the way Qt keeps them, with LF alone.
-    QString shown = QString::fromStdString(outcome);
+    QString shown = qStringFromBytes(outcome);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     result_->setPlainText(shown);
     sample_->setFocus();

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <filesystem>
 
 #include "app/core/Application.h"
 #include "app/core/CriteriaFile.h"
@@ -9,8 +10,25 @@
 #include "app/gui/CDediDurarerDoc.h"
 #include "engine/Messages.h"
 #include "engine/Text.h"
+#include "platform/qt/ByteText.h"
 
 namespace scoutwell {
+namespace {
+
+// The absolute, tidied form of a path, worked out on its bytes.
+QString absolutePathOf(const QString& path) {
+    std::error_code error;
+    const std::filesystem::path bytes(bytesFromQString(path));
+    const std::filesystem::path absolute = std::filesystem::absolute(bytes, error);
+    return qStringFromBytes((error ? bytes : absolute).lexically_normal().native());
+}
+
+// A file dialog's answer as bridge text.
+QString fromFileDialog(const QString& chosen) {
+    return chosen.isEmpty() ? chosen : qStringFromBytes(bytesFromQtFileName(chosen));
+}
+
+}  // namespace
 
 DocumentManager::DocumentManager(Application& app, QObject* parent)
     : QObject(parent), app_(app) {
@@ -37,7 +55,7 @@ CDediDurarerDoc* DocumentManager::openDocument(const QString& path) {
     if (!show(doc))
         return nullptr;
     std::string error;
-    if (!doc->loadCriteria(path.toStdString(), error)) {
+    if (!doc->loadCriteria(bytesFromQString(path), error)) {
         if (frameCloser_)
             frameCloser_(doc);
         else
@@ -45,14 +63,14 @@ CDediDurarerDoc* DocumentManager::openDocument(const QString& path) {
         showMessage(error.empty() ? kFailedToOpenDocument : error);
         return nullptr;
     }
-    doc->setFilePath(QFileInfo(path).absoluteFilePath());
+    doc->setFilePath(absolutePathOf(path));
     addToRecentFiles(doc->filePath());
     return doc;
 }
 
 CDediDurarerDoc* DocumentManager::openWithDialog(QWidget* parent) {
-    const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(),
-                                                      QString::fromLatin1(kCriteriaFileFilter));
+    const QString path = fromFileDialog(QFileDialog::getOpenFileName(
+        parent, QString(), QString(), QString::fromLatin1(kCriteriaFileFilter)));
     if (path.isEmpty())
         return nullptr;
     return openDocument(path);
@@ -72,8 +90,9 @@ bool DocumentManager::saveAs(CDediDurarerDoc* doc, QWidget* parent) {
     QString suggestion = doc->filePath();
     if (suggestion.isEmpty())
         suggestion = doc->title() + QString::fromLatin1(kCriteriaFileExtension);
-    QString path = QFileDialog::getSaveFileName(parent, QString(), suggestion,
-                                                QString::fromLatin1(kCriteriaFileFilter));
+    QString path = fromFileDialog(QFileDialog::getSaveFileName(
+        parent, QString(), qtFileNameFromBytes(bytesFromQString(suggestion)),
+        QString::fromLatin1(kCriteriaFileFilter)));
     if (path.isEmpty())
         return false;
     if (QFileInfo(path).suffix().isEmpty())
@@ -83,11 +102,11 @@ bool DocumentManager::saveAs(CDediDurarerDoc* doc, QWidget* parent) {
 
 bool DocumentManager::saveTo(CDediDurarerDoc* doc, const QString& path) {
     std::string error;
-    if (!doc->storeCriteria(path.toStdString(), error)) {
+    if (!doc->storeCriteria(bytesFromQString(path), error)) {
         showMessage(error.empty() ? kFailedToSaveDocument : error);
         return false;
     }
-    doc->setFilePath(QFileInfo(path).absoluteFilePath());
+    doc->setFilePath(absolutePathOf(path));
     addToRecentFiles(doc->filePath());
     return true;
 }
@@ -107,7 +126,7 @@ void DocumentManager::loadRecentFiles() {
         const std::string name = text::format(kRecentFileFormat, i);
         const std::string value = app_.settings().readText(kRecentFileListSection, name);
         if (!value.empty())
-            recentFiles_.append(QString::fromStdString(value));
+            recentFiles_.append(qStringFromBytes(value));
     }
 }
 
@@ -116,7 +135,7 @@ void DocumentManager::saveRecentFiles() {
     for (int i = 1; i <= kRecentFileCount; ++i) {
         const std::string name = text::format(kRecentFileFormat, i);
         if (i <= recentFiles_.size())
-            store.writeText(kRecentFileListSection, name, recentFiles_[i - 1].toStdString());
+            store.writeText(kRecentFileListSection, name, bytesFromQString(recentFiles_[i - 1]));
         else
             store.deleteValue(kRecentFileListSection, name);
     }

@@ -1,6 +1,10 @@
 // Makes search documents and their windows, opens and saves criteria files, and keeps the
 // File menu's list of recent criteria files.
 //
+// Paths are the files' bytes as bridge text (platform/qt/ByteText.h), so a name that is
+// not UTF-8 opens, saves and lists as it is; file dialogs' answers are turned into that
+// form before they are used.
+//
 //   DocumentManager manager(app);
 //   manager.setFrameFactory([&](CDediDurarerDoc* doc) { return mainFrame.addChild(doc); });
 //   manager.newDocument();               // "Search1"

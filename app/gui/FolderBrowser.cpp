@@ -3,6 +3,8 @@
 #include <QFileDialog>
 
 #include "engine/Messages.h"
+#include "engine/Text.h"
+#include "platform/qt/ByteText.h"
 
 namespace scoutwell {
 
@@ -17,9 +19,15 @@ bool browseForFolder(QWidget* owner, const std::string& currentText, std::string
     QFileDialog dialog(owner, QString::fromLatin1(kBrowseForFolderTitle));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    const std::string preselection = folderBrowserPreselection(currentText);
+    std::string preselection = folderBrowserPreselection(currentText);
+    // Qt's dialog cannot open a folder whose path is not UTF-8: it opens at the nearest
+    // folder above that it can show.
+    while (!text::isValidUtf8(preselection)) {
+        const std::size_t slash = preselection.rfind('/');
+        preselection.resize(slash == std::string::npos ? 0 : slash);
+    }
     if (!preselection.empty())
-        dialog.setDirectory(QString::fromStdString(preselection));
+        dialog.setDirectory(qtFileNameFromBytes(preselection));
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const QStringList chosen = dialog.selectedFiles();
@@ -27,7 +35,7 @@ bool browseForFolder(QWidget* owner, const std::string& currentText, std::string
         showMessage(kInvalidDirectory);
         return false;
     }
-    result = chosen.front().toStdString();
+    result = bytesFromQtFileName(chosen.front());
     return true;
 }
 

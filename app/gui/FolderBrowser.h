@@ -2,7 +2,7 @@
 // would you like to search in?" that opens at the folder the box names.
 //
 //   std::string folder;
-//   if (browseForFolder(this, lookInBox->currentText().toStdString(), folder)) ...
+//   if (browseForFolder(this, bytesFromQString(lookInBox->currentText()), folder)) ...
 #pragma once
 
 #include <string>

@@ -17,6 +17,7 @@
 #include "criteria/gui/DateField.h"
 #include "criteria/gui/HistoryComboBox.h"
 #include "engine/Messages.h"
+#include "platform/qt/ByteText.h"
 
 namespace scoutwell {
 
@@ -49,7 +50,7 @@ QLineEdit* makeLimitEdit(int controlId, bool digitsOnly, QWidget* parent) {
 }
 
 bool storeSize(QLineEdit* edit, std::uint64_t& bytes) {
-    return readSizeField(edit->text().toStdString(), bytes) != SizeFieldResult::invalid;
+    return readSizeField(bytesFromQString(edit->text()), bytes) != SizeFieldResult::invalid;
 }
 
 }  // namespace
@@ -163,8 +164,8 @@ void CAdvancedSearch::loadPage(SearchCriteria& criteria) {
     fileName_->setWholeText(criteria.fileName);
     containingText_->setWholeText(criteria.containingText);
     lookIn_->setWholeText(criteria.lookInText());
-    sizeMoreThan_->setText(QString::fromStdString(sizeFieldText(criteria.sizeMoreThan)));
-    sizeLessThan_->setText(QString::fromStdString(sizeFieldText(criteria.sizeLessThan)));
+    sizeMoreThan_->setText(qStringFromBytes(sizeFieldText(criteria.sizeMoreThan)));
+    sizeLessThan_->setText(qStringFromBytes(sizeFieldText(criteria.sizeLessThan)));
     sizeMoreThanOn_->setChecked(criteria.sizeMoreThanOn);
     sizeLessThanOn_->setChecked(criteria.sizeLessThanOn);
     // A search without a date limit yet offers today.

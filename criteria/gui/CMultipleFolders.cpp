@@ -13,6 +13,7 @@
 #include "criteria/gui/CriteriaPageSupport.h"
 #include "criteria/gui/HistoryComboBox.h"
 #include "engine/Text.h"
+#include "platform/qt/ByteText.h"
 
 namespace scoutwell {
 
@@ -93,25 +94,25 @@ CMultipleFolders::CMultipleFolders(const std::vector<std::string>& folders,
 
 void CMultipleFolders::appendLine(const std::string& folder) {
     lines_->setPlainText(
-        QString::fromStdString(appendFolderLine(lines_->toPlainText().toStdString(), folder)));
+        qStringFromBytes(appendFolderLine(bytesFromQString(lines_->toPlainText()), folder)));
     lines_->moveCursor(QTextCursor::End);
 }
 
 void CMultipleFolders::addClicked() {
-    const std::string folder(text::trimWhite(recentFolders_->currentText().toStdString()));
+    const std::string folder(text::trimWhite(bytesFromQString(recentFolders_->currentText())));
     if (!folder.empty())
         appendLine(folder);
 }
 
 void CMultipleFolders::browseClicked() {
-    const std::string start = lastFolderLine(lines_->toPlainText().toStdString());
+    const std::string start = lastFolderLine(bytesFromQString(lines_->toPlainText()));
     std::string picked;
     if (criteriaFolderBrowser()(this, start, picked))
         appendLine(picked);
 }
 
 void CMultipleFolders::accept() {
-    folders_ = foldersFromLines(lines_->toPlainText().toStdString());
+    folders_ = foldersFromLines(bytesFromQString(lines_->toPlainText()));
     QDialog::accept();
 }
 

@@ -8,6 +8,7 @@
 #include "app/core/HistoryList.h"
 #include "engine/SearchCriteria.h"
 #include "engine/Text.h"
+#include "platform/qt/ByteText.h"
 #include "views/IconCache.h"
 
 namespace scoutwell {
@@ -54,7 +55,7 @@ void HistoryComboBox::refill(bool keepText) {
         if (icons)
             QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         for (const std::string& item : history_->items(fill_ == withFixedEntriesAndIcons)) {
-            const QString itemText = QString::fromStdString(item);
+            const QString itemText = qStringFromBytes(item);
             if (icons)
                 addItem(folderEntryIcon(item), itemText);
             else
@@ -74,7 +75,7 @@ void HistoryComboBox::refill(bool keepText) {
 
 void HistoryComboBox::setWholeText(const std::string& value) {
     for (int i = 0; i < count(); ++i) {
-        if (text::equalsNoCase(itemText(i).toStdString(), value)) {
+        if (text::equalsNoCase(bytesFromQString(itemText(i)), value)) {
             setCurrentIndex(i);
             if (isEditable())
                 setEditText(itemText(i));
@@ -82,11 +83,11 @@ void HistoryComboBox::setWholeText(const std::string& value) {
         }
     }
     if (isEditable())
-        setEditText(QString::fromStdString(value));
+        setEditText(qStringFromBytes(value));
 }
 
 std::string HistoryComboBox::wholeText() const {
-    return currentText().toStdString();
+    return bytesFromQString(currentText());
 }
 
 void HistoryComboBox::showPopup() {

@@ -7,16 +7,18 @@
 #include <QVariant>
 
 #include "app/core/Settings.h"
+#include "engine/Text.h"
+#include "platform/qt/ByteText.h"
 
 namespace scoutwell {
 namespace {
 
-QString toQString(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+QString keyOf(std::string_view section, std::string_view name) {
+    return qStringFromBytes(section) + QLatin1Char('/') + qStringFromBytes(name);
 }
 
-QString keyOf(std::string_view section, std::string_view name) {
-    return toQString(section) + QLatin1Char('/') + toQString(name);
+std::string bytesOf(const QByteArray& bytes) {
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 }  // namespace
@@ -27,13 +29,12 @@ QtSettingsStore::QtSettingsStore()
                                             QString::fromUtf8(kSettingsApplication))) {}
 
 QtSettingsStore::QtSettingsStore(const std::string& filePath)
-    : settings_(
-          std::make_unique<QSettings>(QString::fromStdString(filePath), QSettings::IniFormat)) {}
+    : settings_(std::make_unique<QSettings>(qtFileNameFromBytes(filePath), QSettings::IniFormat)) {}
 
 QtSettingsStore::~QtSettingsStore() = default;
 
 std::string QtSettingsStore::fileName() const {
-    return settings_->fileName().toStdString();
+    return bytesFromQtFileName(settings_->fileName());
 }
 
 bool QtSettingsStore::commit() {
@@ -62,13 +63,14 @@ std::optional<std::string> QtSettingsStore::findText(std::string_view section,
         return std::nullopt;
     // An unquoted comma in a hand-edited file makes QSettings read a list.
     if (value.typeId() == QMetaType::QStringList) {
-        return value.toStringList().join(QLatin1Char(',')).toStdString();
+        return bytesFromQString(value.toStringList().join(QLatin1Char(',')));
     }
+    // Texts that are not UTF-8 are kept as byte arrays (see writeText).
     if (value.typeId() == QMetaType::QByteArray)
-        return value.toByteArray().toStdString();
+        return bytesOf(value.toByteArray());
     if (!value.canConvert<QString>())
         return std::nullopt;
-    return value.toString().toStdString();
+    return bytesFromQString(value.toString());
 }
 
 std::optional<SettingsBytes> QtSettingsStore::findBinary(std::string_view section,
@@ -92,7 +94,13 @@ bool QtSettingsStore::writeText(std::string_view section, std::string_view name,
                                 std::string_view value) {
     if (!settings_->isWritable())
         return false;
-    settings_->setValue(keyOf(section, name), toQString(value));
+    // UTF-8 stays readable text in the file; anything else is stored as its bytes, which
+    // the file keeps exactly (escaped), since QSettings would replace them in a text.
+    if (text::isValidUtf8(value))
+        settings_->setValue(keyOf(section, name), qStringFromBytes(value));
+    else
+        settings_->setValue(keyOf(section, name),
+                            QByteArray(value.data(), static_cast<qsizetype>(value.size())));
     return commit();
 }
 
@@ -117,20 +125,20 @@ bool QtSettingsStore::deleteValue(std::string_view section, std::string_view nam
 }
 
 std::vector<std::string> QtSettingsStore::valueNames(std::string_view section) const {
-    settings_->beginGroup(toQString(section));
+    settings_->beginGroup(qStringFromBytes(section));
     const QStringList keys = settings_->childKeys();
     settings_->endGroup();
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(keys.size()));
     for (const QString& key : keys)
-        names.push_back(key.toStdString());
+        names.push_back(bytesFromQString(key));
     return names;
 }
 
 bool QtSettingsStore::removeSection(std::string_view section) {
     if (!settings_->isWritable())
         return false;
-    settings_->remove(toQString(section));
+    settings_->remove(qStringFromBytes(section));
     return commit();
 }
 

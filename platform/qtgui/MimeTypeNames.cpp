@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "engine/FoundItem.h"
+#include "platform/qt/ByteText.h"
 
 namespace scoutwell {
 
@@ -12,11 +13,11 @@ std::string MimeTypeNames::typeNameFor(const std::string& path) {
     // QMimeDatabase is thread-safe and cheap to construct: it shares one loaded database.
     const QMimeDatabase database;
     const QMimeType type =
-        database.mimeTypeForFile(QString::fromStdString(path), QMimeDatabase::MatchExtension);
+        database.mimeTypeForFile(qStringFromBytes(path), QMimeDatabase::MatchExtension);
     // The default type (application/octet-stream) stands for "no match", not for a name.
     if (!type.isValid() || type.isDefault())
         return {};
-    return type.comment().toStdString();
+    return bytesFromQString(type.comment());
 }
 
 void MimeTypeNames::install() {

@@ -5,6 +5,8 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include "platform/qt/ByteText.h"
+
 namespace scoutwell {
 
 namespace {
@@ -20,7 +22,7 @@ bool onGuiThread() {
 
 void showMessageBox(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageBoxCaption),
-                    QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
+                    qStringFromBytes(text), QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 

@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/core/HistoryList.h"
 #include "app/core/Settings.h"
+#include "support/RandomBytes.h"
 
 namespace scoutwell {
 namespace {
@@ -103,6 +105,63 @@ TEST_F(QtSettingsStoreTest, DamagedOrUnreadableFilesGiveDefaults) {
     QtSettingsStore store(path_);
     EXPECT_EQ(readSetting(store, kExpertUser), 1);
     EXPECT_FALSE(store.writeInt(kOptionsSection, "ExpertUser", 0));
+}
+
+TEST_F(QtSettingsStoreTest, TextsKeepEveryByteAcrossAReopen) {
+    testing::RandomBytes random(3);
+    std::vector<std::string> texts = {
+        "caf\xe9", "/srv/data/caf\xe9/", "\xc3\xa9t\xc3\xa9", "@ByteArray(x)", "a,b",
+        "\\x41",   "ends in \\"};
+    for (int i = 0; i < 60; ++i)
+        texts.push_back(random.text(4096));
+    {
+        QtSettingsStore store(path_);
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            ASSERT_TRUE(store.writeText(kRecentFoldersSection, std::to_string(i + 1), texts[i]));
+    }
+    QtSettingsStore store(path_);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        ASSERT_EQ(store.readText(kRecentFoldersSection, std::to_string(i + 1)), texts[i]) << i;
+}
+
+TEST_F(QtSettingsStoreTest, PlainEntriesOfOlderFilesReadAsBefore) {
+    std::ofstream(path_, std::ios::binary) << "[RecentFolders]\n1=/srv/caf\xc3\xa9/\n2=/tmp/\n"
+                                           << "[Recent%20File%20List]\nFile1=/a/b.srf\n";
+    QtSettingsStore store(path_);
+    HistoryList folders(store, kRecentFoldersSection);
+    folders.load();
+    EXPECT_EQ(folders.items(/*withFixed=*/false),
+              (std::vector<std::string>{"/srv/caf\xc3\xa9/", "/tmp/"}));
+    EXPECT_EQ(store.readText("Recent File List", "File1"), "/a/b.srf");
+    // Valid text is still written as readable text.
+    ASSERT_TRUE(store.writeText(kRecentFoldersSection, "3", "/srv/\xc3\xa9/"));
+    std::ifstream in(path_, std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(file.find("3=/srv/\xc3\xa9/"), std::string::npos) << file;
+}
+
+// Entries of any length come back whole; no more than the list's twenty are loaded however
+// many the store holds, and a history that is not UTF-8 keeps its bytes.
+TEST_F(QtSettingsStoreTest, HistoryReadsLongEntriesAndAtMostTwenty) {
+    const std::string longEntry = "/data/" + std::string(5000, 'x') + "\xe9/";
+    {
+        QtSettingsStore store(path_);
+        for (int i = 1; i <= 30; ++i)
+            store.writeText(kRecentFoldersSection, std::to_string(i),
+                            i == 2 ? longEntry : "/f" + std::to_string(i) + "\xff/");
+    }
+    QtSettingsStore store(path_);
+    HistoryList folders(store, kRecentFoldersSection);
+    folders.load();
+    ASSERT_EQ(folders.entries().size(), 20u);
+    EXPECT_EQ(folders.entries()[0], "/f1\xff/");
+    EXPECT_EQ(folders.entries()[1], longEntry);
+    EXPECT_EQ(folders.entries()[19], "/f20\xff/");
+    folders.add("/srv/caf\xe9/");
+    HistoryList reloaded(store, kRecentFoldersSection);
+    reloaded.load();
+    EXPECT_EQ(reloaded.entries().front(), "/srv/caf\xe9/");
+    EXPECT_EQ(reloaded.entries()[2], longEntry);
 }
 
 }  // namespace

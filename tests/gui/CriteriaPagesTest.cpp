@@ -28,11 +28,15 @@
 #include "criteria/gui/DateField.h"
 #include "criteria/gui/HistoryComboBox.h"
 #include "engine/Messages.h"
+#include "engine/Text.h"
+#include "platform/qt/ByteText.h"
+#include "support/RandomBytes.h"
 
 namespace scoutwell {
 namespace {
 
 using testing::GuiTest;
+using testing::RandomBytes;
 
 class RecordingSink : public MessageSink {
   public:
@@ -537,6 +541,79 @@ TEST_F(CriteriaPagesTest, NoTextIsClippedAtTheSmallestSize) {
             EXPECT_GE(child->height(), child->minimumSizeHint().height()) << name;
             EXPECT_TRUE(page->rect().contains(child->geometry())) << name;
         }
+    }
+}
+
+// Texts that are not UTF-8 give back the bytes they were given.
+// Look-in text is split at ';' and trimmed by the record; what is left keeps its bytes.
+std::string lookInEntry(RandomBytes& random) {
+    std::string entry = "/d" + random.textWithout(200, ";/ \t\r\n\v\f");
+    return entry + "/";
+}
+
+TEST_F(CriteriaPagesTest, BothPagesGiveBackTheBytesTheyWereGiven) {
+    RandomBytes random(17);
+    for (const char* name : {kBasicPageName, kAdvancedPageName}) {
+        SCOPED_TRACE(name);
+        CSearchPropertyPage* page = showPage<CSearchPropertyPage>(name);
+        auto* fileName = static_cast<HistoryComboBox*>(findControl(page, kFileNameId));
+        auto* lookIn = static_cast<HistoryComboBox*>(findControl(page, kLookInId));
+        for (int round = 0; round < 60; ++round) {
+            SearchCriteria& c = criteria();
+            const std::string file = random.text(4000);
+            const std::string contents = random.text(4000);
+            const std::vector<std::string> folders = {lookInEntry(random), lookInEntry(random)};
+            c.fileName = file;
+            c.containingText = contents;
+            c.lookIn = folders;
+            page->loadData();
+            // What the user sees is the text Qt decodes from valid UTF-8.
+            if (text::isValidUtf8(file)) {
+                ASSERT_EQ(fileName->currentText(),
+                          QString::fromUtf8(file.data(), qsizetype(file.size())));
+            }
+            c.fileName.clear();
+            c.containingText.clear();
+            c.lookIn.clear();
+            ASSERT_TRUE(page->saveData());
+            ASSERT_EQ(c.fileName, file);
+            ASSERT_EQ(c.containingText, contents);
+            ASSERT_EQ(c.lookIn, folders);
+            ASSERT_EQ(bytesFromQString(lookIn->currentText()), folders[0] + ";" + folders[1]);
+        }
+    }
+}
+
+TEST_F(CriteriaPagesTest, HistoryDropDownsListAndPickTheExactBytes) {
+    CSearchPropertyPage* page = showPage<CSearchPropertyPage>(kAdvancedPageName);
+    auto* lookIn = static_cast<HistoryComboBox*>(findControl(page, kLookInId));
+    auto* fileName = static_cast<HistoryComboBox*>(findControl(page, kFileNameId));
+    app.folderHistory.add("/srv/caf\xe9/");
+    app.fileNameHistory.add("r\xe9sum\xe9*.txt");
+    for (HistoryComboBox* box : {lookIn, fileName}) {
+        box->showPopup();
+        box->hidePopup();
+    }
+    const int entry = lookIn->count() - 1;
+    EXPECT_EQ(bytesFromQString(lookIn->itemText(entry)), "/srv/caf\xe9/");
+    lookIn->setCurrentIndex(entry);
+    fileName->setCurrentIndex(0);
+    ASSERT_TRUE(page->saveData());
+    EXPECT_EQ(criteria().lookIn, std::vector<std::string>{"/srv/caf\xe9/"});
+    EXPECT_EQ(criteria().fileName, "r\xe9sum\xe9*.txt");
+    // Loading an equal text selects the entry, whose own bytes show.
+    criteria().fileName = "R\xe9SUM\xe9*.TXT";
+    page->loadData();
+    EXPECT_EQ(bytesFromQString(fileName->currentText()), "r\xe9sum\xe9*.txt");
+}
+
+TEST_F(CriteriaPagesTest, MultipleFoldersKeepsTheBytesOfItsLines) {
+    RandomBytes random(23);
+    for (int round = 0; round < 30; ++round) {
+        const std::vector<std::string> folders = {lookInEntry(random), lookInEntry(random)};
+        CMultipleFolders dialog(folders, &app.folderHistory);
+        dialog.accept();
+        ASSERT_EQ(dialog.folders(), folders);
     }
 }
 

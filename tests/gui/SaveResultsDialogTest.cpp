@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <fstream>
@@ -19,6 +20,8 @@
 #include "app/gui/CommandIds.h"
 #include "engine/DateTime.h"
 #include "engine/FoundItem.h"
+#include "engine/Text.h"
+#include "support/RandomBytes.h"
 #include "support/TempTree.h"
 
 namespace scoutwell {
@@ -125,6 +128,44 @@ TEST_F(SaveResultsDialogTest, EachFormatReachesTheClipboardAndAFileByteForByte) 
         EXPECT_EQ(doc->saveSettings.format, format);
     }
     EXPECT_TRUE(messages.messages.empty());
+}
+
+// The clipboard's plain text is the file's bytes exactly; programs asking for UTF-8 get
+// the same text with each byte that is not UTF-8 replaced.
+TEST_F(SaveResultsDialogTest, TheClipboardOffersTheExactBytesAndValidUtf8) {
+    testing::RandomBytes random(29);
+    MessageCapture messages;
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        doc->results.clear();
+        FoundFile file(makeSharedText("/srv/caf\xe9/" + random.textWithout(200, "/") + "/"),
+                       "r\xe9sum\xe9" + random.textWithout(100, "/"), 2000, kSomeTime);
+        file.hits = {HitLine(random.text(3000), 0, 0, 12)};
+        file.hitsComplete = true;
+        doc->results.add(file);
+        const int format = round % 3;
+        saveWith(format, "");
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        ASSERT_NE(data, nullptr);
+        const QByteArray plain = data->data(QStringLiteral("text/plain"));
+        const QByteArray utf8 = data->data(QStringLiteral("text/plain;charset=utf-8"));
+        const std::string path = tree.path("out");
+        saveWith(format, path);
+        const std::string bytes = readFile(path);
+        ASSERT_EQ(std::string(plain.constData(), std::size_t(plain.size())), bytes);
+        ASSERT_EQ(std::string(utf8.constData(), std::size_t(utf8.size())),
+                  text::withInvalidUtf8Replaced(bytes));
+        ASSERT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8(utf8));
+    }
+    EXPECT_TRUE(messages.messages.empty());
+
+    // The file name box gives back the bytes it was given.
+    for (int round = 0; round < 30; ++round) {
+        SaveResultsSettings settings;
+        settings.fileName = "/" + random.text(2000);
+        CSaveResultsDialog dialog(settings);
+        ASSERT_EQ(dialog.settings().fileName, settings.fileName);
+    }
 }
 
 TEST_F(SaveResultsDialogTest, AppendAddsAfterTheBytesThereAndOverwriteReplacesThem) {
