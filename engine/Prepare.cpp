@@ -4,33 +4,11 @@
 #include "engine/FileSystem.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchExpression.h"
+#include "engine/SpecialChars.h"
 #include "engine/Text.h"
 
 namespace scoutwell {
 namespace {
-
-// Puts one backslash before every byte of `specials` (UTF-8 continuation bytes are never
-// among them, so multi-byte characters pass untouched), and applies the DOS wildcard
-// replacements when asked.
-std::string convert(std::string_view in, std::string_view specials, bool dosWildcards) {
-    std::string out;
-    out.reserve(in.size() * 2);
-    for (const char c : in) {
-        if (specials.find(c) != std::string_view::npos) {
-            out += '\\';
-            out += c;
-        } else if (dosWildcards && c == '*') {
-            out += ".*";
-        } else if (dosWildcards && c == '?') {
-            out += '.';
-        } else if (dosWildcards && c == ';') {
-            out += '|';
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 bool isValidSearchDirectory(const std::string& entry) {
     if (entry.size() < 1 || entry[0] != '/')
@@ -42,11 +20,18 @@ bool isValidSearchDirectory(const std::string& entry) {
 }  // namespace
 
 std::string dosToRegExp(std::string_view dosExpression) {
-    return convert(dosExpression, "\\^$.[()]|+", /*dosWildcards=*/true);
+    std::string pattern(dosExpression);
+    escapeSpecialChars(pattern, kWildcardEscapeSet);
+    replaceAll(pattern, "*", ".*");
+    replaceAll(pattern, "?", ".");
+    replaceAll(pattern, ";", "|");
+    return pattern;
 }
 
 std::string escapeLiteral(std::string_view text) {
-    return convert(text, "\\^$.[()]|?+*", /*dosWildcards=*/false);
+    std::string pattern(text);
+    escapeSpecialChars(pattern, kFullEscapeSet);
+    return pattern;
 }
 
 bool SearchCriteria::prepare(std::string& errorOut) {

@@ -12,6 +12,7 @@
 #include "app/gui/CDediDurarerDoc.h"
 #include "criteria/core/CriteriaFields.h"
 #include "criteria/gui/CBasicSearch.h"
+#include "criteria/gui/CExprWizSheet.h"
 #include "criteria/gui/CMultipleFolders.h"
 #include "criteria/gui/CriteriaPageSupport.h"
 #include "criteria/gui/DateField.h"
@@ -84,8 +85,14 @@ CAdvancedSearch::CAdvancedSearch(CSearchOptions* sheet, QWidget* parent)
       modifiedAfterOn_(makeCriteriaControl<QCheckBox>(kAfterText, kModifiedAfterOnId, this)),
       modifiedAfter_(makeLimitEdit(kModifiedAfterId, false, this)),
       modifiedBeforeOn_(makeCriteriaControl<QCheckBox>(kBeforeText, kModifiedBeforeOnId, this)),
-      modifiedBefore_(makeLimitEdit(kModifiedBeforeId, false, this)) {
+      modifiedBefore_(makeLimitEdit(kModifiedBeforeId, false, this)),
+      fileNameWizardData_(document() ? ExprWizData(document()->settings()) : ExprWizData()),
+      contentsWizardData_(document() ? ExprWizData(document()->settings()) : ExprWizData()) {
     setWindowTitle(QString::fromLatin1(kAdvancedPageCaption));
+    fileNameWizardData_.note = kFileNameWizardNote;
+    fileNameWizardData_.fieldName = kFileNameWizardField;
+    contentsWizardData_.note = kContentsWizardNote;
+    contentsWizardData_.fieldName = kContentsWizardField;
     setControlId(fileName_, kFileNameId);
     setControlId(searchContents_, kSearchContentsId);
     setControlId(containingText_, kContainingTextId);
@@ -234,7 +241,8 @@ void CAdvancedSearch::fileNameWizardClicked() {
         showMessage(kFileNameNotRegExp);
         return;
     }
-    // The Expression Wizard comes later; it will run here with this page's state.
+    if (runExpressionWizard(fileNameWizardData_, &SearchCriteria::fileName))
+        loadData();
 }
 
 void CAdvancedSearch::contentsWizardClicked() {
@@ -243,7 +251,22 @@ void CAdvancedSearch::contentsWizardClicked() {
         showMessage(kContentsNotRegExp);
         return;
     }
-    // The Expression Wizard comes later; it will run here with this page's state.
+    if (runExpressionWizard(contentsWizardData_, &SearchCriteria::containingText)) {
+        criteria()->searchContents = !criteria()->containingText.empty();
+        loadData();
+    }
+}
+
+bool CAdvancedSearch::runExpressionWizard(ExprWizData& data, std::string SearchCriteria::*target) {
+    if (!document() || !saveData())
+        return false;
+    CExprWizSheet wizard(document()->settings(), this);
+    wizard.data() = data;
+    if (wizard.exec() != QDialog::Accepted)
+        return false;
+    data = wizard.data();
+    data.model.generate(criteria()->*target, !data.leaveSpecialChars);
+    return true;
 }
 
 }  // namespace scoutwell

@@ -3,7 +3,10 @@
 // Created as CGeometryDynCreateWnd<CAdvancedSearch>; edits the document's editedCriteria.
 #pragma once
 
+#include <string>
+
 #include "app/gui/CSearchPropertyPage.h"
+#include "criteria/core/ExpressionModel.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -29,6 +32,19 @@ inline constexpr const char* kFileNameNotRegExp =
 inline constexpr const char* kContentsNotRegExp =
     "You must set the Contents to 'Regular Expression' in the Options tab before you can "
     "specify the Containing text as a regular expression.";
+
+// What the Expression Wizard's introduction says about each field, and the word its
+// labels put before " begins:" and " ends:".
+inline constexpr const char* kFileNameWizardNote =
+    "The expression you build here is looked for in the name of every file and folder, "
+    "without its folder. A name matches when the expression is found anywhere in it, unless "
+    "you say how the name begins or ends.";
+inline constexpr const char* kContentsWizardNote =
+    "The expression you build here is looked for in every line of the files searched. A line "
+    "matches when the expression is found anywhere in it, unless you say how the line begins "
+    "or ends.";
+inline constexpr const char* kFileNameWizardField = "File name";
+inline constexpr const char* kContentsWizardField = "Line";
 
 inline constexpr int kFileNameWizardId = 1066;
 inline constexpr int kContentsWizardId = 1049;
@@ -68,6 +84,9 @@ class CAdvancedSearch : public CSearchPropertyPage {
     QLineEdit* modifiedAfterEdit() const { return modifiedAfter_; }
     QCheckBox* modifiedBeforeOnBox() const { return modifiedBeforeOn_; }
     QLineEdit* modifiedBeforeEdit() const { return modifiedBefore_; }
+    // The wizards' state, kept from one run to the next.
+    const ExprWizData& fileNameWizardData() const { return fileNameWizardData_; }
+    const ExprWizData& contentsWizardData() const { return contentsWizardData_; }
 
   protected:
     void initPage() override;
@@ -80,6 +99,8 @@ class CAdvancedSearch : public CSearchPropertyPage {
     void browseFoldersClicked();
     void fileNameWizardClicked();
     void contentsWizardClicked();
+    // Runs the wizard over `data`; after Finish generates into `target` and returns true.
+    bool runExpressionWizard(ExprWizData& data, std::string SearchCriteria::*target);
 
     HistoryComboBox* fileName_;
     QPushButton* fileNameWizard_;
@@ -98,6 +119,8 @@ class CAdvancedSearch : public CSearchPropertyPage {
     QLineEdit* modifiedAfter_;
     QCheckBox* modifiedBeforeOn_;
     QLineEdit* modifiedBefore_;
+    ExprWizData fileNameWizardData_;
+    ExprWizData contentsWizardData_;
 };
 
 }  // namespace scoutwell

@@ -23,10 +23,14 @@
 #include "criteria/core/CriteriaFields.h"
 #include "criteria/gui/CAdvancedSearch.h"
 #include "criteria/gui/CBasicSearch.h"
+#include "criteria/gui/CExprWizMain.h"
+#include "criteria/gui/CExprWizSheet.h"
 #include "criteria/gui/CMultipleFolders.h"
 #include "criteria/gui/CriteriaPageSupport.h"
 #include "criteria/gui/DateField.h"
 #include "criteria/gui/HistoryComboBox.h"
+#include "criteria/gui/ItemTypeCombo.h"
+#include "criteria/gui/SingleCharEdit.h"
 #include "engine/Messages.h"
 #include "engine/Text.h"
 #include "platform/qt/ByteText.h"
@@ -37,6 +41,7 @@ namespace {
 
 using testing::GuiTest;
 using testing::RandomBytes;
+using testing::whenModal;
 
 class RecordingSink : public MessageSink {
   public:
@@ -467,10 +472,84 @@ TEST_F(CriteriaPagesTest, ExpressionWizardsNeedRegularExpressions) {
         sink.messages.clear();
         criteria().autoConvertToDos = c.dosName;
         criteria().treatContentsAsRegExp = c.contentsRegExp;
-        QTest::mouseClick(page->fileNameWizardButton(), Qt::LeftButton);
-        QTest::mouseClick(page->contentsWizardButton(), Qt::LeftButton);
+        int wizards = 0;
+        for (QPushButton* button : {page->fileNameWizardButton(), page->contentsWizardButton()}) {
+            if (!c.dosName)
+                whenModal<CExprWizSheet>([&](CExprWizSheet* wizard) {
+                    ++wizards;
+                    wizard->reject();
+                });
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
         EXPECT_EQ(sink.messages, c.messages);
+        EXPECT_EQ(wizards, c.dosName ? 0 : 2);
     }
+}
+
+// Picks entry `index` of a closed drop-down list with the keyboard.
+void choose(QComboBox* box, int index) {
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(box, Qt::Key_Down);
+}
+
+// Answers the next Expression Wizard: describes a text beginning with `phrase` (unless
+// empty) and finishes, or cancels after describing it.
+void answerExpressionWizard(const QString& phrase, bool finish,
+                            std::string* beginsShown = nullptr) {
+    whenModal<CExprWizSheet>([=](CExprWizSheet* wizard) {
+        QTest::mouseClick(wizard->button(QWizard::NextButton), Qt::LeftButton);
+        CExprWizMain* page = wizard->mainPage();
+        if (beginsShown)
+            *beginsShown = page->beginsText()->text().toStdString();
+        page->beginsText()->clear();
+        if (!phrase.isEmpty()) {
+            choose(page->beginsType(), ItemType::phrase);
+            page->beginsText()->setFocus();
+            QTest::keyClicks(page->beginsText(), phrase);
+        }
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return wizard->button(QWizard::FinishButton)->isVisible(); }));
+        if (finish)
+            QTest::mouseClick(wizard->button(QWizard::FinishButton), Qt::LeftButton);
+        else
+            QTest::mouseClick(wizard->button(QWizard::CancelButton), Qt::LeftButton);
+    });
+}
+
+TEST_F(CriteriaPagesTest, ExpressionWizardsFillTheirFieldsOnFinishOnly) {
+    auto* page = showPage<CAdvancedSearch>(kAdvancedPageName);
+    criteria().autoConvertToDos = false;
+    criteria().treatContentsAsRegExp = true;
+    typeInto(page->fileNameBox(), "old name");
+
+    answerExpressionWizard("report", /*finish=*/true);
+    QTest::mouseClick(page->fileNameWizardButton(), Qt::LeftButton);
+    EXPECT_EQ(page->fileNameBox()->currentText(), "^(report)");
+    EXPECT_EQ(criteria().fileName, "^(report)");
+
+    // A second run starts from the first one's items; Cancel leaves the field alone.
+    std::string shown;
+    answerExpressionWizard("other", /*finish=*/false, &shown);
+    QTest::mouseClick(page->fileNameWizardButton(), Qt::LeftButton);
+    EXPECT_EQ(shown, "report");
+    EXPECT_EQ(page->fileNameBox()->currentText(), "^(report)");
+    EXPECT_EQ(page->fileNameWizardData().model.items().front().text, "report");
+
+    // The contents wizard ticks the contents box for a text and clears it for none.
+    EXPECT_FALSE(page->searchContentsBox()->isChecked());
+    answerExpressionWizard("needle", /*finish=*/true);
+    QTest::mouseClick(page->contentsWizardButton(), Qt::LeftButton);
+    EXPECT_EQ(page->containingTextBox()->currentText(), "^(needle)");
+    EXPECT_TRUE(page->searchContentsBox()->isChecked());
+    EXPECT_TRUE(criteria().searchContents);
+    answerExpressionWizard("", /*finish=*/true);
+    QTest::mouseClick(page->contentsWizardButton(), Qt::LeftButton);
+    EXPECT_EQ(page->containingTextBox()->currentText(), "");
+    EXPECT_FALSE(page->searchContentsBox()->isChecked());
+    EXPECT_EQ(page->fileNameBox()->currentText(), "^(report)");
+    EXPECT_TRUE(sink.messages.empty());
 }
 
 TEST_F(CriteriaPagesTest, SearchWizardStartsFromTheStoredPage) {
