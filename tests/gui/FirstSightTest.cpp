@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
 #include <memory>
@@ -37,6 +38,9 @@ namespace {
 
 using testing::GuiTest;
 using testing::MessageCapture;
+
+// Narrower than this, a result pane is of no use.
+constexpr int kUsablePaneWidth = 60;
 
 // Why `control` is not wholly on screen, or empty when it is: shown, of a usable size,
 // not cut by any enclosing widget, and inside the screen.
@@ -158,13 +162,15 @@ TEST_F(FirstSightTest, ANarrowWindowScrollsTheFormInsteadOfCuttingItOff) {
     start();
     frame->resize(420, 420);
     QCoreApplication::processEvents();
-    const QScrollBar* bar = child->criteriaRow()->horizontalScrollBar();
+    auto* row = qobject_cast<QScrollArea*>(child->criteriaRowSplitter()->widget(0));
+    ASSERT_NE(row, nullptr);
+    const QScrollBar* bar = row->horizontalScrollBar();
     ASSERT_TRUE(bar->isVisible());
     // The scroll bar adds to the row; it covers nothing of the form.
     EXPECT_EQ(form->height(), form->sizeHint().height());
     EXPECT_EQ(child->criteriaRowSplitter()->sizes().value(0), form->height() + bar->height());
     // Scrolled to the end, the Start button comes fully into view.
-    child->criteriaRow()->ensureWidgetVisible(form->startButton());
+    row->ensureWidgetVisible(form->startButton());
     QCoreApplication::processEvents();
     EXPECT_EQ(notWhollyShown(form->startButton()), "");
     EXPECT_GE(frame->minimumWidth(), 300);
@@ -199,8 +205,8 @@ TEST_F(FirstSightTest, BothResultPanesKeepAUsableWidthWhateverWasStored) {
                 store.deleteValue(setting.section, setting.name);
         }
         start();
-        EXPECT_GE(listWidth(), kMinimumResultPaneWidth) << c.what;
-        EXPECT_GE(contentsWidth(), kMinimumResultPaneWidth) << c.what;
+        EXPECT_GE(listWidth(), kUsablePaneWidth) << c.what;
+        EXPECT_GE(contentsWidth(), kUsablePaneWidth) << c.what;
         EXPECT_EQ(notWhollyShown(child->contentsView()), "") << c.what;
         EXPECT_EQ(notWhollyShown(child->resultList()), "") << c.what;
         stop();
