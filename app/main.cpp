@@ -2,7 +2,9 @@
 // unattended search or the search window.
 //
 // SCOUTWELL_QUIT_AFTER_START=1 closes the main window shortly after it appeared, so that a
-// test can check that the program starts and ends cleanly under a real X server.
+// test can check that the program starts and ends cleanly under a real X server;
+// SCOUTWELL_REPORT_CONTROLS=<file> reports where the criteria boxes are on the screen
+// (app/gui/ScreenReport.h).
 #include <QApplication>
 #include <QTimer>
 #include <clocale>
@@ -18,9 +20,11 @@
 #include "app/gui/CCommandLineHelpDialog.h"
 #include "app/gui/CDediDurarerDoc.h"
 #include "app/gui/DocumentManager.h"
+#include "app/gui/ScreenReport.h"
 #include "engine/FileSystem.h"
 #include "engine/Messages.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/ByteText.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qtgui/MimeTypeNames.h"
 #include "platform/qtgui/QtMessageSink.h"
@@ -148,6 +152,9 @@ int main(int argc, char** argv) {
             app.contentsHistory.load();
             app.fileNameHistory.load();
 
+            if (const char* report = std::getenv(scoutwell::kReportControlsVariable);
+                report && *report)
+                scoutwell::reportControlsWhenShown(frame, scoutwell::qStringFromBytes(report));
             if (const char* quit = std::getenv(kQuitAfterStartVariable); quit && *quit)
                 QTimer::singleShot(kQuitAfterStartDelayMs, &frame, &QWidget::close);
             status = qtApp.exec();
