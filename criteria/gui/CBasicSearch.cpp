@@ -62,6 +62,7 @@ CBasicSearch::CBasicSearch(CSearchOptions* sheet, QWidget* parent)
     setWindowTitle(QString::fromLatin1(kBasicPageCaption));
     setControlId(fileName_, kFileNameId);
     setControlId(searchContents_, kSearchContentsId);
+    searchContents_->setAccessibleName(QString::fromLatin1(kSearchContentsName));
     setControlId(containingText_, kContainingTextId);
     setControlId(lookIn_, kLookInId);
     // Buttons of a page must not take Enter: it starts the search.

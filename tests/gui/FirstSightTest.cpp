@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -21,7 +24,9 @@
 #include "ModalDialogDriver.h"
 #include "app/MessageCapture.h"
 #include "app/core/Settings.h"
+#include "app/gui/CAboutDialog.h"
 #include "app/gui/COptionsTab.h"
+#include "app/gui/CSaveResultsDialog.h"
 #include "app/gui/CSearchForView.h"
 #include "app/gui/CommandIds.h"
 #include "app/gui/DocumentManager.h"
@@ -282,6 +287,52 @@ TEST_F(FirstSightTest, TheOptionsPageIsStoredWhenAnotherTabIsChosen) {
                       form->sheet()->tabBar()->tabRect(1).center());
     EXPECT_EQ(form->sheet()->currentIndex(), 0);
     EXPECT_EQ(messages.messages, std::vector<std::string>{"Please enter an integer."});
+}
+
+TEST_F(FirstSightTest, SmallThingsSeenAtOnce) {
+    start();
+    // The program's own icon, not Qt's.
+    EXPECT_FALSE(frame->windowIcon().pixmap(32, 32).isNull());
+
+    // Rows as high as their text needs.
+    CDediDurarerView* list = child->resultList();
+    EXPECT_LE(list->verticalHeader()->defaultSectionSize(), list->fontMetrics().height() + 8);
+
+    // Controls without a caption still have a name for screen readers.
+    auto* advanced = qobject_cast<CAdvancedSearch*>(form->sheet()->currentWidget());
+    ASSERT_NE(advanced, nullptr);
+    for (QWidget* control : {static_cast<QWidget*>(advanced->searchContentsBox()),
+                             static_cast<QWidget*>(advanced->browseButton()),
+                             static_cast<QWidget*>(advanced->browseFoldersButton())})
+        EXPECT_FALSE(control->accessibleName().isEmpty());
+    setExpertUser(false);
+    auto* basic = qobject_cast<CBasicSearch*>(form->sheet()->currentWidget());
+    ASSERT_NE(basic, nullptr);
+    EXPECT_FALSE(basic->searchContentsBox()->accessibleName().isEmpty());
+
+    // The About box has room for its title.
+    CAboutDialog about(frame.get());
+    about.show();
+    EXPECT_GE(about.width(), about.fontMetrics().horizontalAdvance(about.windowTitle()) + 100);
+
+    // Save Results shows a usual path whole.
+    SaveResultsSettings settings;
+    settings.toClipboard = false;
+    settings.fileName = "/home/someone/Documents/search results/found.txt";
+    CSaveResultsDialog save(settings, frame.get());
+    save.show();
+    QLineEdit* field = save.fileNameEdit();
+    EXPECT_GE(field->width(), field->fontMetrics().horizontalAdvance(field->text()) + 10);
+
+    // The font dialog opens on the font the contents view draws with.
+    QString offered;
+    testing::whenModal<QFontDialog>([&](QFontDialog* dialog) {
+        offered = dialog->currentFont().family();
+        dialog->reject();
+    });
+    frame->runCommand(ID_SET_FONT);
+    const QFont used(child->contentsView()->fontDescription());
+    EXPECT_EQ(offered, QFontInfo(used).family());
 }
 
 }  // namespace
