@@ -86,8 +86,8 @@ constexpr CommandSpec kCommands[] = {
     {ID_TEST_REGEXP, "Reg Expression...", "Test regular expression engine", nullptr},
     {ID_WINDOW_CASCADE, "&Cascade", "Arrange windows so they overlap\nCascade Windows", nullptr},
     {ID_WINDOW_TILE, "&Tile", "Arrange windows as non-overlapping tiles\nTile Windows", nullptr},
-    {ID_WINDOW_ARRANGE, "&Arrange Icons",
-     "Arrange icons at the bottom of the window\nArrange Icons", nullptr},
+    {ID_WINDOW_ARRANGE, "&Arrange Icons", "Arrange icons at the bottom of the window\nArrange Icons",
+     nullptr},
     {ID_HELP_CONTENTS, "Contents...", "Open Scoutwell help\nHelp", nullptr},
     {ID_APP_ABOUT, "About Scoutwell...",
      "Display program information, version number and copyright\nAbout", nullptr},
@@ -225,8 +225,8 @@ void CMainFrame::buildMenus() {
     view->addAction(a(ID_VIEW_TOOLBAR));
     view->addAction(a(ID_VIEW_STATUS_BAR));
     QMenu* sortBy = view->addMenu(tr("S&ort by"));
-    for (int id :
-         {ID_SORT_BY_NAME, ID_SORT_BY_LOCATION, ID_SORT_BY_SIZE, ID_SORT_BY_TYPE, ID_SORT_BY_DATE})
+    for (int id : {ID_SORT_BY_NAME, ID_SORT_BY_LOCATION, ID_SORT_BY_SIZE, ID_SORT_BY_TYPE,
+                   ID_SORT_BY_DATE})
         sortBy->addAction(a(id));
     QMenu* search = new QMenu(tr("&Search"), this);
     for (int id : {ID_SEARCH_START, ID_SEARCH_STOP, ID_ONE_PHASE, ID_CONFIGURATION})
@@ -342,9 +342,7 @@ void CMainFrame::buildStatusBar() {
     bar->showMessage(QString::fromLatin1(kReadyText));
 }
 
-QString CMainFrame::readyText() const {
-    return QString::fromLatin1(kReadyText);
-}
+QString CMainFrame::readyText() const { return QString::fromLatin1(kReadyText); }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
