@@ -4,7 +4,7 @@
 // SCOUTWELL_QUIT_AFTER_START=1 closes the main window shortly after it appeared, so that a
 // test can check that the program starts and ends cleanly under a real X server;
 // SCOUTWELL_REPORT_CONTROLS=<file> reports where the criteria boxes are on the screen
-// (app/gui/ScreenReport.h).
+// (views/ScreenReport.h).
 #include <QApplication>
 #include <QTimer>
 #include <clocale>
@@ -20,7 +20,6 @@
 #include "app/gui/CCommandLineHelpDialog.h"
 #include "app/gui/CDediDurarerDoc.h"
 #include "app/gui/DocumentManager.h"
-#include "app/gui/ScreenReport.h"
 #include "engine/FileSystem.h"
 #include "engine/Messages.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -30,6 +29,7 @@
 #include "platform/qtgui/QtMessageSink.h"
 #include "views/CMainFrame.h"
 #include "views/IconCache.h"
+#include "views/ScreenReport.h"
 
 namespace {
 

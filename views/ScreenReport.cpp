@@ -1,4 +1,4 @@
-#include "app/gui/ScreenReport.h"
+#include "views/ScreenReport.h"
 
 #include <QFile>
 #include <QFileSystemWatcher>
