@@ -2,7 +2,9 @@
 // unattended search or the search window.
 //
 // SCOUTWELL_QUIT_AFTER_START=1 closes the main window shortly after it appeared, so that a
-// test can check that the program starts and ends cleanly under a real X server.
+// test can check that the program starts and ends cleanly under a real X server;
+// SCOUTWELL_REPORT_CONTROLS=<file> reports where the criteria boxes are on the screen
+// (views/ScreenReport.h).
 #include <QApplication>
 #include <QTimer>
 #include <clocale>
@@ -27,6 +29,7 @@
 #include "platform/qtgui/QtMessageSink.h"
 #include "views/CMainFrame.h"
 #include "views/IconCache.h"
+#include "views/ScreenReport.h"
 
 namespace {
 
@@ -77,23 +80,24 @@ int main(int argc, char** argv) {
     const int parseMessageCount = static_cast<int>(parseMessages.texts.size());
 
     const bool display = displayAvailable();
-    if (app.options.showHelp && (!display || app.options.outputFileGiven)) {
-        // Without a window to offer "Run Scoutwell...", the help ends the program as
-        // "Close" would; the unattended mode never opens one.
+    const auto showParseMessages = [&parseMessages] {
         for (const std::string& text : parseMessages.texts)
             scoutwell::showMessage(text);
+    };
+    if (app.options.showHelp && !display) {
+        // Without a window to offer "Run Scoutwell...", the help ends the program as
+        // "Close" would.
+        showParseMessages();
         printHelp();
         return 0;
     }
-    if (app.options.outputFileGiven) {
+    if (app.options.outputFileGiven && !app.options.showHelp) {
         // No window system is touched on this path.
-        for (const std::string& text : parseMessages.texts)
-            scoutwell::showMessage(text);
+        showParseMessages();
         return scoutwell::runUnattendedSearch(app, parseMessageCount);
     }
     if (!display) {
-        for (const std::string& text : parseMessages.texts)
-            scoutwell::showMessage(text);
+        showParseMessages();
         scoutwell::showMessage(kNoDisplayMessage);
         return 1;
     }
@@ -102,14 +106,23 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(scoutwell::kSettingsApplication));
     QApplication::setOrganizationName(QString::fromLatin1(scoutwell::kSettingsOrganisation));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
+    QApplication::setWindowIcon(scoutwell::CMainFrame::programIcon());
+    if (app.options.outputFileGiven) {
+        // The help comes first; "Run Scoutwell..." goes on to the unattended search, which
+        // reports on standard error as it does without the help.
+        showParseMessages();
+        scoutwell::CCommandLineHelpDialog help;
+        if (help.exec() != QDialog::Accepted)
+            return 0;
+        return scoutwell::runUnattendedSearch(app, parseMessageCount);
+    }
     scoutwell::QtMessageSink messageBoxes;
     scoutwell::setMessageSink(&messageBoxes);
     // Type names from the desktop's MIME database; the shared icon list needs the
     // application to exist.
     scoutwell::MimeTypeNames::install();
     scoutwell::IconCache::shared();
-    for (const std::string& text : parseMessages.texts)
-        scoutwell::showMessage(text);
+    showParseMessages();
 
     int status = 0;
     if (app.options.showHelp) {
@@ -139,6 +152,9 @@ int main(int argc, char** argv) {
             app.contentsHistory.load();
             app.fileNameHistory.load();
 
+            if (const char* report = std::getenv(scoutwell::kReportControlsVariable);
+                report && *report)
+                scoutwell::reportControlsWhenShown(frame, scoutwell::qStringFromBytes(report));
             if (const char* quit = std::getenv(kQuitAfterStartVariable); quit && *quit)
                 QTimer::singleShot(kQuitAfterStartDelayMs, &frame, &QWidget::close);
             status = qtApp.exec();

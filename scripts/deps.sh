@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config make
     libgtest-dev libgmock-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    xvfb xauth fonts-dejavu-core
+    xvfb xauth fonts-dejavu-core libqt6svg6 xdotool imagemagick
     libglib2.0-dev libnautilus-extension-dev desktop-file-utils
 )
 # `make fuzz` alone needs clang with its libFuzzer runtime; `make test` never does.

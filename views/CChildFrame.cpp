@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSplitterHandle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -68,6 +69,37 @@ QSplitterHandle* CriteriaRowSplitter::createHandle() {
     return new FixedHandle(orientation(), this);
 }
 
+CriteriaRowArea::CriteriaRowArea(CSearchForView* form, QWidget* parent)
+    : QScrollArea(parent), form_(form) {
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::NoFocus);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The form is stretched to the row's width but never below its design.
+    setWidgetResizable(true);
+    setWidget(form);
+    fitHeight();
+}
+
+void CriteriaRowArea::resizeEvent(QResizeEvent* event) {
+    QScrollArea::resizeEvent(event);
+    fitHeight();
+}
+
+void CriteriaRowArea::fitHeight() {
+    const QSize design = form_->minimumSizeHint();
+    const bool scrolls = width() < design.width();
+    const int height = design.height() + (scrolls ? horizontalScrollBar()->sizeHint().height() : 0);
+    if (minimumHeight() != height || maximumHeight() != height)
+        setFixedHeight(height);
+    // A splitter keeps the size it gave a pane even when the pane cannot take it.
+    if (auto* splitter = qobject_cast<QSplitter*>(parentWidget())) {
+        const QList<int> sizes = splitter->sizes();
+        if (sizes.size() == 2 && sizes[0] != height)
+            splitter->setSizes({height, sizes[0] + sizes[1] - height});
+    }
+}
+
 ResultPaneSplitter::ResultPaneSplitter(CChildFrame* frame, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent), frame_(frame) {}
 
@@ -75,11 +107,18 @@ QSplitterHandle* ResultPaneSplitter::createHandle() {
     return new FileListHandle(orientation(), this);
 }
 
+void ResultPaneSplitter::resizeEvent(QResizeEvent* event) {
+    QSplitter::resizeEvent(event);
+    if (frame_)
+        frame_->applyStartListWidth();
+}
+
 CChildFrame::CChildFrame(CDediDurarerDoc* doc, int creationWidth, QWidget* parent)
     : QWidget(parent), doc_(doc) {
     outer_ = new CriteriaRowSplitter(this);
     form_ = new CSearchForView(doc, outer_);
-    outer_->addWidget(form_);
+    criteriaRow_ = new CriteriaRowArea(form_, outer_);
+    outer_->addWidget(criteriaRow_);
     inner_ = new ResultPaneSplitter(this, outer_);
     outer_->addWidget(inner_);
     list_ = new CDediDurarerView(doc, inner_);
@@ -88,18 +127,25 @@ CChildFrame::CChildFrame(CDediDurarerDoc* doc, int creationWidth, QWidget* paren
     inner_->addWidget(contents_);
 
     // The form keeps its designed height; the result panes take the rest.
-    const int formHeight = form_->sizeHint().height();
-    form_->setMinimumHeight(formHeight);
     outer_->setStretchFactor(0, 0);
     outer_->setStretchFactor(1, 1);
-    outer_->setSizes({formHeight, kInitialPaneWidth});
+    outer_->setSizes({criteriaRow_->minimumHeight(), kInitialPaneWidth});
 
+    // Once the user has placed the bar, a wider or narrower window changes the contents
+    // pane only.
     inner_->setChildrenCollapsible(true);
     list_->setMinimumWidth(0);
+    inner_->setStretchFactor(0, 0);
+    inner_->setStretchFactor(1, 1);
     inner_->setSizes({kInitialPaneWidth, kInitialPaneWidth});
-    if (rememberWindowSize(doc_->settings()))
-        pendingListWidth_ =
-            initialFileListWidth(readSetting(doc_->settings(), kFileListWidth), creationWidth);
+    if (rememberWindowSize(doc_->settings())) {
+        // The window is made before it has the size it is shown with, so the width is
+        // worked out from the real width each time the panes are resized.
+        storedListWidth_ = readSetting(doc_->settings(), kFileListWidth);
+        startWidthPending_ = true;
+        applyStartListWidth(creationWidth);
+        connect(inner_, &QSplitter::splitterMoved, this, [this] { startWidthPending_ = false; });
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -118,15 +164,22 @@ CChildFrame::~CChildFrame() {
     doc_.reset();
 }
 
-void CChildFrame::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (pendingListWidth_ < 0)
+void CChildFrame::applyStartListWidth() {
+    applyStartListWidth(inner_->width());
+}
+
+void CChildFrame::applyStartListWidth(int windowWidth) {
+    if (!startWidthPending_)
         return;
-    // A splitter scales the sizes it is given to its width, so they are set only once the
-    // window has the width it is shown with.
-    const int total = std::max(inner_->width() - inner_->handleWidth(), pendingListWidth_);
-    inner_->setSizes({pendingListWidth_, total - pendingListWidth_});
-    pendingListWidth_ = -1;
+    const int panes = windowWidth - inner_->handleWidth();
+    if (panes <= 0)
+        return;
+    int listWidth = initialFileListWidth(storedListWidth_, windowWidth);
+    if (panes >= 2 * kMinimumResultPaneWidth)
+        listWidth = std::clamp(listWidth, kMinimumResultPaneWidth, panes - kMinimumResultPaneWidth);
+    else
+        listWidth = panes / 2;
+    inner_->setSizes({listWidth, panes - listWidth});
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
@@ -149,7 +202,11 @@ void CChildFrame::setActiveView(QWidget* view) {
     if (view != form_ && view != list_ && view != contents_)
         return;
     lastActive_ = view;
-    view->setFocus(Qt::OtherFocusReason);
+    // The form itself takes no typing: its first field does.
+    if (view == form_)
+        form_->focusFirstField();
+    else
+        view->setFocus(Qt::OtherFocusReason);
 }
 
 void CChildFrame::cyclePane(int step) {
@@ -178,6 +235,8 @@ bool CChildFrame::routeCommandUpdate(int commandId, CommandState& state) {
     if (auto* target = dynamic_cast<CommandTarget*>(activeView()))
         if (target->updateCommand(commandId, state))
             return true;
+    if ((commandId == ID_OK || commandId == ID_CANCEL) && form_->updateCommand(commandId, state))
+        return true;
     if (doc_ && doc_->updateCommand(commandId, state))
         return true;
     return updateCommand(commandId, state);

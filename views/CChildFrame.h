@@ -7,6 +7,7 @@
 //   frame->routeCommand(ID_SEARCH_START);   // active view, document, then the frame
 #pragma once
 
+#include <QScrollArea>
 #include <QSplitter>
 #include <QWidget>
 #include <memory>
@@ -22,6 +23,9 @@ class CSearchForView;
 class CChildFrame;
 
 inline constexpr int kInitialPaneWidth = 400;
+// Neither result pane is made narrower than this at start when the window has room for
+// both.
+inline constexpr int kMinimumResultPaneWidth = 60;
 
 // The bar between the criteria form and the result panes: fixed.
 class CriteriaRowSplitter : public QSplitter {
@@ -32,6 +36,24 @@ class CriteriaRowSplitter : public QSplitter {
 
   protected:
     QSplitterHandle* createHandle() override;
+};
+
+// The criteria row: the form at its designed height and at least its designed width; a
+// window narrower than that scrolls the form sideways, and the row grows by the scroll
+// bar so that nothing of the form is covered.
+class CriteriaRowArea : public QScrollArea {
+    Q_OBJECT
+
+  public:
+    CriteriaRowArea(CSearchForView* form, QWidget* parent);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void fitHeight();
+
+    CSearchForView* form_;
 };
 
 // The bar between the result list and the contents view; a mouse release on it stores
@@ -45,6 +67,7 @@ class ResultPaneSplitter : public QSplitter {
 
   protected:
     QSplitterHandle* createHandle() override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     CChildFrame* frame_;
@@ -64,6 +87,7 @@ class CChildFrame : public QWidget, public CommandTarget {
     CDediDurarerView* resultList() const { return list_; }
     CFileContentsView* contentsView() const { return contents_; }
     CriteriaRowSplitter* criteriaRowSplitter() const { return outer_; }
+    CriteriaRowArea* criteriaRow() const { return criteriaRow_; }
     ResultPaneSplitter* resultPaneSplitter() const { return inner_; }
 
     // The pane holding the keyboard focus, else the last one activated.
@@ -77,12 +101,16 @@ class CChildFrame : public QWidget, public CommandTarget {
     bool handleCommand(int commandId) override;
     bool updateCommand(int commandId, CommandState& state) override;
 
+    // Until the user moves the bar, the list keeps the width it starts with (the stored
+    // one, or half the window) whatever size the window takes on its way to the screen.
+    void applyStartListWidth();
+
   protected:
     void customEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
   private:
+    void applyStartListWidth(int windowWidth);
     void cyclePane(int step);
     // The Reg Expression test and Clear History dialogs, modal over this window.
     void runRegExpTestDialog();
@@ -90,13 +118,15 @@ class CChildFrame : public QWidget, public CommandTarget {
 
     std::unique_ptr<CDediDurarerDoc> doc_;
     CriteriaRowSplitter* outer_;
+    CriteriaRowArea* criteriaRow_;
     ResultPaneSplitter* inner_;
     CSearchForView* form_;
     CDediDurarerView* list_;
     CFileContentsView* contents_;
     QWidget* lastActive_ = nullptr;
-    // The list's width, applied once the window has its real size.
-    int pendingListWidth_ = -1;
+    // The stored list width (less than 1: half the window) while it still applies.
+    bool startWidthPending_ = false;
+    int storedListWidth_ = -1;
 };
 
 }  // namespace scoutwell

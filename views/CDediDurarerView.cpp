@@ -25,6 +25,8 @@ namespace scoutwell {
 
 namespace {
 
+constexpr int kRowPadding = 4;
+
 // Shows the wait cursor for the life of the object.
 class WaitCursor {
   public:
@@ -93,6 +95,11 @@ CDediDurarerView::CDediDurarerView(CDediDurarerDoc* doc, QWidget* parent)
     // measured from contents.
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // A row is as high as its text or icon needs, not the style's default.
+    verticalHeader()->setMinimumSectionSize(0);
+    verticalHeader()->setDefaultSectionSize(
+        std::max(fontMetrics().height(), static_cast<int>(IconCache::kSmallIconSize)) +
+        kRowPadding);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

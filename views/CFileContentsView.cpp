@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
@@ -157,6 +158,8 @@ bool CFileContentsView::makeFonts(ContentsFontSet& fonts, QPaintDevice& device,
             return std::nullopt;
         QFont font(fontDescription_, &device);
         font.setPixelSize(pixels);
+        // A style name ("Regular") would be matched instead of the weight.
+        font.setStyleName(QString());
         font.setWeight(weight);
         font.setUnderline(underline);
         return font;
@@ -287,6 +290,8 @@ void CFileContentsView::customEvent(QEvent* event) {
 void CFileContentsView::chooseFont() {
     QFont initial = fontDescription_;
     initial.setPointSizeF(pointSize_ / 10.0);
+    // The dialog offers the family the view really draws with, not a missing one.
+    initial.setFamily(QFontInfo(initial).family());
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, initial, this);
     if (ok)
@@ -300,6 +305,7 @@ void CFileContentsView::applyChosenFont(const QFont& font) {
     else if (font.pixelSize() > 0)
         pointSize_ = mulDiv(font.pixelSize(), 720, std::max(1, logicalDpiY()));
     QFont description = font;
+    description.setStyleName(QString());
     description.setWeight(QFont::Normal);
     description.setUnderline(false);
     fontDescription_ = description;

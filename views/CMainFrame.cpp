@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -14,15 +15,22 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/core/Application.h"
 #include "app/core/Settings.h"
 #include "app/gui/CAboutDialog.h"
 #include "app/gui/CDediDurarerDoc.h"
+#include "app/gui/CSearchForView.h"
 #include "app/gui/CommandIds.h"
 #include "app/gui/DocumentManager.h"
 #include "views/CChildFrame.h"
 #include "views/FramePlacement.h"
+
+// A resource linked from a static library is registered by hand.
+static void initProgramIconResource() {
+    Q_INIT_RESOURCE(scoutwell);
+}
 
 namespace scoutwell {
 
@@ -97,14 +105,22 @@ constexpr const char* kRecentFileText = "&%1 %2";
 constexpr const char* kRecentFilePrompt = "Open this document";
 constexpr int kToolBarButtonWidth = 16;
 constexpr int kToolBarButtonHeight = 15;
-// A window the system places: this share of the screen.
+// A window the system places: this share of the screen, but wide enough for the whole
+// criteria form when the screen allows.
 constexpr double kDefaultFrameShare = 0.8;
+// Narrower or lower than this, the criteria form and a few result rows no longer fit
+// beside the menus and bars (the form scrolls sideways down to it).
+constexpr int kMinimumFrameWidth = 400;
+constexpr int kMinimumFrameHeight = 400;
+constexpr const char* kProgramIcon = ":/scoutwell.svg";
 
 }  // namespace
 
 CMainFrame::CMainFrame(Application& app, DocumentManager& manager)
     : app_(app), manager_(manager), mdi_(new QMdiArea(this)) {
     setWindowTitle(QString::fromLatin1(kMainFrameTitle));
+    setWindowIcon(programIcon());
+    setMinimumSize(kMinimumFrameWidth, kMinimumFrameHeight);
     setCentralWidget(mdi_);
     buildActions();
     buildMenus();
@@ -341,9 +357,22 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+QIcon CMainFrame::programIcon() {
+    initProgramIconResource();
+    return QIcon(QString::fromLatin1(kProgramIcon));
+}
+
 bool CMainFrame::addChild(CDediDurarerDoc* doc) {
     const int width = mdi_->viewport()->width() > 1 ? mdi_->viewport()->width() : this->width();
     auto* child = new CChildFrame(doc, width);
+    if (systemSized_ && !isVisible()) {
+        // The first search window decides how wide a window the system places must be.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const int wanted = child->criteriaForm()->sizeHint().width() + 2 * mdi_->frameWidth();
+        const int most = screen ? screen->availableGeometry().width() : wanted;
+        if (this->width() < wanted)
+            resize(std::min(wanted, most), height());
+    }
     QMdiSubWindow* window = mdi_->addSubWindow(child);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(child->windowTitle());
@@ -394,8 +423,18 @@ QAction* CMainFrame::action(int commandId) const {
 }
 
 void CMainFrame::updateTitle() {
-    // The area adds " - [title]" of a maximized search window itself.
-    setWindowTitle(QString::fromLatin1(kMainFrameTitle));
+    // Search windows are always maximized, so the caption names the active one; also
+    // the first, made before this window was shown.
+    QString title = QString::fromLatin1(kMainFrameTitle);
+    if (CChildFrame* child = activeChild())
+        title += QStringLiteral(" - [%1]").arg(child->windowTitle());
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    updateTitle();
 }
 
 void CMainFrame::runCommand(int commandId) {
@@ -537,9 +576,13 @@ void CMainFrame::applyPlacement() {
     const int height = p.height != kLetSystemChoose
                            ? p.height
                            : static_cast<int>(available.height() * kDefaultFrameShare);
-    resize(width, height);
+    systemSized_ = p.width == kLetSystemChoose;
+    // The position is the restored client rectangle's, as savePlacement stores it: a
+    // frame position would move the window by its title bar at every start.
     if (p.x != kLetSystemChoose && p.y != kLetSystemChoose)
-        move(p.x, p.y);
+        setGeometry(p.x, p.y, width, height);
+    else
+        resize(width, height);
 }
 
 void CMainFrame::savePlacement() {

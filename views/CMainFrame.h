@@ -17,6 +17,7 @@
 #include "app/gui/Document.h"
 
 class QAction;
+class QIcon;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -64,8 +65,12 @@ class CMainFrame : public QMainWindow {
 
     QString readyText() const;
 
+    // Scoutwell's own icon, for the window and the taskbar.
+    static QIcon programIcon();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -99,6 +104,8 @@ class CMainFrame : public QMainWindow {
     QLabel* numLabel_ = nullptr;
     QLabel* scrollLabel_ = nullptr;
     bool placementSaved_ = false;
+    // The window's size is the system's choice, not a remembered one.
+    bool systemSized_ = false;
 };
 
 }  // namespace scoutwell

@@ -6,10 +6,19 @@
 
 namespace scoutwell {
 
+namespace {
+
+constexpr int kTitleBarAllowance = 160;
+
+}  // namespace
+
 CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromLatin1(kAboutTitle));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QString::fromLatin1(kAboutProgramLine), this));
+    auto* program = new QLabel(QString::fromLatin1(kAboutProgramLine), this);
+    // Wide enough for the title beside the title bar's buttons.
+    program->setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarAllowance);
+    layout->addWidget(program);
     auto* build = new QLabel(buildLine(), this);
     build->setObjectName(QStringLiteral("buildLine"));
     layout->addWidget(build);

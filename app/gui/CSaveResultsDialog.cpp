@@ -29,6 +29,8 @@
 namespace scoutwell {
 namespace {
 
+constexpr int kFileNameChars = 60;
+
 QString qText(const char* text) {
     return QString::fromUtf8(text);
 }
@@ -106,6 +108,8 @@ CSaveResultsDialog::CSaveResultsDialog(const SaveResultsSettings& settings, QWid
     clipboard_ = new QRadioButton(qText(kClipboardChoice), saveTo);
     file_ = new QRadioButton(qText(kFileChoice), saveTo);
     fileName_ = new QLineEdit(saveTo);
+    // Room for a usual path in full.
+    fileName_->setMinimumWidth(fileName_->fontMetrics().averageCharWidth() * kFileNameChars);
     browse_ = new QPushButton(qText(kBrowseButton), saveTo);
     browse_->setAutoDefault(false);
     overwrite_ = new QRadioButton(qText(kOverwriteChoice), saveTo);

@@ -139,12 +139,32 @@ bool CSearchForView::setActiveCriteriaTab(const std::string& name) {
     return true;
 }
 
+QSize CSearchForView::largestSheetSize() {
+    // Expert User swaps the main page without the form changing its design, so the sheet
+    // is made big enough for either main page beside the Options page.
+    QSize largest = sheet_->minimumSizeHint();
+    const CSearchPropertyPage* shown = sheet_->mainPage();
+    for (const char* name : {kBasicPageName, kAdvancedPageName}) {
+        CSearchOptions probe(nullptr, nullptr, this);
+        probe.hide();
+        CSearchPropertyPage* page = createMainPage(name, &probe, nullptr);
+        if (shown && page && shown->metaObject()->className() == page->metaObject()->className()) {
+            delete page;
+            continue;
+        }
+        probe.setPages(page, new COptionsTab(&probe, nullptr));
+        largest = largest.expandedTo(probe.minimumSizeHint());
+    }
+    return largest;
+}
+
 void CSearchForView::createSheet() {
     // The form takes its design size first: the placeholder's rectangle there is the
     // sheet's.
-    placeholder_->setMinimumSize(sheet_->minimumSizeHint());
+    placeholder_->setMinimumSize(largestSheetSize());
     initGeometry();
-    designSize_ = size();
+    const GeometryRect& design = geometryLayout().designClientRect();
+    designSize_ = QSize(design.right - design.left, design.bottom - design.top);
     // A sheet without pages cannot be shown.
     if (sheet_->count() == 0) {
         showMessage(kCouldNotCreateSheet);
@@ -171,8 +191,7 @@ QSize CSearchForView::sizeHint() const {
 }
 
 QSize CSearchForView::minimumSizeHint() const {
-    return designSize_.isValid() ? QSize(0, designSize_.height())
-                                 : CSearchForViewHost::minimumSizeHint();
+    return designSize_.isValid() ? designSize_ : CSearchForViewHost::minimumSizeHint();
 }
 
 void CSearchForView::expertUserClicked(bool checked) {
@@ -189,6 +208,22 @@ void CSearchForView::startClicked() {
         return;
     if (doc_)
         doc_->startSearch();
+}
+
+void CSearchForView::focusFirstField() {
+    QWidget* page = sheet_->currentWidget();
+    if (!page) {
+        setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+        if (page->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(page) &&
+            (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    page->setFocus(Qt::OtherFocusReason);
 }
 
 void CSearchForView::stopSearch() {

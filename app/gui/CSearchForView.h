@@ -75,10 +75,14 @@ class CSearchForView : public CSearchForViewHost, public CommandTarget {
     // page refuses its data.
     void startClicked();
 
+    // Gives the keyboard focus to the first field of the page on show.
+    void focusFirstField();
+
     bool handleCommand(int commandId) override;
     bool updateCommand(int commandId, CommandState& state) override;
 
-    // The design size: the form's height never changes.
+    // The design size: the form's height never changes, and a narrower window scrolls it
+    // sideways.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -98,6 +102,7 @@ class CSearchForView : public CSearchForViewHost, public CommandTarget {
 
   private:
     void buildControls();
+    QSize largestSheetSize();
     void createSheet();
     void registerGeometry();
     void expertUserClicked(bool checked);

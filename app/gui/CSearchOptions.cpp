@@ -1,6 +1,7 @@
 #include "app/gui/CSearchOptions.h"
 
 #include <QKeyEvent>
+#include <QSignalBlocker>
 
 #include "app/gui/COptionsTab.h"
 #include "app/gui/CSearchForView.h"
@@ -12,8 +13,7 @@ namespace scoutwell {
 
 CSearchOptions::CSearchOptions(CDediDurarerDoc* doc, CSearchForView* form, QWidget* parent)
     : QTabWidget(parent), doc_(doc), form_(form) {
-    // A page's window comes to exist when it is first activated, as in a property sheet.
-    connect(this, &QTabWidget::currentChanged, this, [this](int index) { initialisePage(index); });
+    connect(this, &QTabWidget::currentChanged, this, &CSearchOptions::pageChanged);
 }
 
 CSearchForView* CSearchOptions::form() const {
@@ -38,10 +38,14 @@ void CSearchOptions::setPages(CSearchPropertyPage* mainPage, COptionsTab* option
         addTab(page, page->windowTitle());
     }
     setCurrentIndex(0);
+    shownPage_ = widget(0);
     initialisePage(0);
 }
 
 void CSearchOptions::removeAllPages() {
+    // The pages go without storing: whoever replaces them has stored them already.
+    shownPage_ = nullptr;
+    const QSignalBlocker quiet(this);
     while (count() > 0) {
         QWidget* page = widget(0);
         removeTab(0);
@@ -56,6 +60,31 @@ void CSearchOptions::create() {
     // Every page window exists once the sheet does.
     for (int i = 0; i < count(); ++i)
         initialisePage(i);
+}
+
+void CSearchOptions::pageChanged(int index) {
+    if (switching_)
+        return;
+    auto* left = qobject_cast<CSearchPropertyPage*>(shownPage_.data());
+    auto* chosen = qobject_cast<CSearchPropertyPage*>(widget(index));
+    if (left && left != chosen && indexOf(left) >= 0 && left->initialised()) {
+        // The page the user leaves is stored; one that refuses its data stays in front
+        // with its message.
+        switching_ = true;
+        const bool stored = left->saveData();
+        if (!stored)
+            setCurrentWidget(left);
+        switching_ = false;
+        if (!stored)
+            return;
+    }
+    shownPage_ = chosen;
+    // A page's window comes to exist when it is first activated, as in a property sheet;
+    // one that exists already shows what the other page stored.
+    const bool existed = chosen && chosen->initialised();
+    initialisePage(index);
+    if (existed)
+        chosen->loadData();
 }
 
 void CSearchOptions::initialisePage(int index) {

@@ -1,6 +1,8 @@
 // The criteria property sheet of a search window: a tab widget with the main page (Basic
-// or Advanced) and the Options page. Enter and Escape that a page leaves unhandled become
-// the form's Start and Stop commands.
+// or Advanced) and the Options page. The page the user leaves is stored into the criteria
+// and the page chosen is loaded from them; a page that refuses its data keeps the user on
+// it. Enter and Escape that a page leaves unhandled become the form's Start and Stop
+// commands.
 //
 //   sheet->setPages(mainPage, optionsPage);   // main first, then Options; selects the first
 //   sheet->create();                          // from now on an activated page initialises
@@ -52,13 +54,16 @@ class CSearchOptions : public QTabWidget {
 
   private:
     void sendToForm(int commandId);
+    void pageChanged(int index);
     void initialisePage(int index);
 
     CDediDurarerDoc* doc_;
     QPointer<CSearchForView> form_;
     QPointer<CSearchPropertyPage> mainPage_;
     QPointer<COptionsTab> optionsPage_;
+    QPointer<QWidget> shownPage_;
     bool created_ = false;
+    bool switching_ = false;
 };
 
 }  // namespace scoutwell

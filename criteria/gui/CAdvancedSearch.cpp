@@ -35,8 +35,10 @@ QPushButton* makeBitmapButton(QStyle::StandardPixmap pixmap, int controlId, QWid
     button->setIconSize(QSize(kBitmapIconSize, kBitmapIconSize));
     button->setAutoDefault(false);
     setControlId(button, controlId);
-    if (const char* tip = advancedPageTip(controlId))
+    if (const char* tip = advancedPageTip(controlId)) {
         button->setToolTip(QString::fromLatin1(tip));
+        button->setAccessibleName(QString::fromLatin1(tip));
+    }
     return button;
 }
 
@@ -95,6 +97,7 @@ CAdvancedSearch::CAdvancedSearch(CSearchOptions* sheet, QWidget* parent)
     contentsWizardData_.fieldName = kContentsWizardField;
     setControlId(fileName_, kFileNameId);
     setControlId(searchContents_, kSearchContentsId);
+    searchContents_->setAccessibleName(QString::fromLatin1(kSearchContentsName));
     setControlId(containingText_, kContainingTextId);
     setControlId(lookIn_, kLookInId);
     fileNameWizard_->setAutoDefault(false);

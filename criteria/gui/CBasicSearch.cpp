@@ -67,6 +67,7 @@ CBasicSearch::CBasicSearch(CSearchOptions* sheet, QWidget* parent)
     wizard_.startAutomatically = true;
     setControlId(fileName_, kFileNameId);
     setControlId(searchContents_, kSearchContentsId);
+    searchContents_->setAccessibleName(QString::fromLatin1(kSearchContentsName));
     setControlId(containingText_, kContainingTextId);
     setControlId(lookIn_, kLookInId);
     // Buttons of a page must not take Enter: it starts the search.

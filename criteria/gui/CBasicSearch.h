@@ -23,6 +23,8 @@ inline constexpr const char* kSubfoldersText = "Search s&ubfolders";
 
 inline constexpr int kFileNameId = 1011;
 inline constexpr int kSearchContentsId = 1030;
+// The contents check box has no caption; screen readers name it by this.
+inline constexpr const char* kSearchContentsName = "Search the contents";
 inline constexpr int kContainingTextId = 1058;
 inline constexpr int kSearchWizardId = 1048;
 inline constexpr int kLookInId = 1057;

@@ -1,6 +1,7 @@
 // The contents view in a document: what a selection shows, the stored font and colour,
 // and printing to a PDF file.
 #include <QFile>
+#include <QFontInfo>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -107,6 +108,32 @@ TEST_F(ContentsViewTest, FontsAreMadeFromTheChosenFontAndPointSize) {
     CFileContentsView next(doc.get(), nullptr);
     EXPECT_EQ(next.pointSize(), 125);
     EXPECT_EQ(next.fontDescription().family(), view.fontDescription().family());
+}
+
+TEST_F(ContentsViewTest, AStyleNameFromTheFontDialogLeavesMatchedTextBold) {
+    auto doc = makeDoc();
+    CFileContentsView view(doc.get(), nullptr);
+    // The font dialog names the style it shows; that name must not outweigh bold.
+    QFont chosen("DejaVu Sans");
+    chosen.setStyleName("Book");
+    chosen.setPointSizeF(10);
+    view.applyChosenFont(chosen);
+    view.grab();
+    const ContentsFontSet& fonts = view.screenFonts();
+    ASSERT_TRUE(fonts.regular && fonts.bold);
+    // A style name is matched instead of the weight, wherever the font has that style.
+    EXPECT_TRUE(fonts.bold->styleName().isEmpty());
+    EXPECT_TRUE(QFontInfo(*fonts.bold).bold());
+    EXPECT_FALSE(QFontInfo(*fonts.regular).bold());
+
+    // A font stored with its style name by an older build is made bold as well.
+    QFont stored("DejaVu Sans");
+    stored.setStyleName("Book");
+    store.writeText(kWindowSettingsSection, kContentsFont, stored.toString().toStdString());
+    CFileContentsView next(doc.get(), nullptr);
+    next.grab();
+    ASSERT_TRUE(next.screenFonts().bold);
+    EXPECT_TRUE(next.screenFonts().bold->styleName().isEmpty());
 }
 
 TEST_F(ContentsViewTest, WithoutRememberWindowSizeOnlyTheColourIsStored) {

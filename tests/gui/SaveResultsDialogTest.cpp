@@ -280,7 +280,14 @@ TEST_F(SaveResultsDialogTest, BrowseOffersTheFormatsFilesAndTakesTheChosenPath) 
                                "All files (*.*)"}));
         EXPECT_EQ(chooser->selectedNameFilter(), QStringLiteral("Comma separated (*.csv)"));
         EXPECT_EQ(chooser->defaultSuffix(), QStringLiteral("csv"));
-        chooser->selectFile(QString::fromStdString(tree.path("chosen")));
+        // Typed into the name field as a user would: selectFile() leaves the field alone
+        // once it has the focus, which the dialog gives it when its window is activated,
+        // sooner or later.
+        auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(tree.path("chosen")));
+        EXPECT_EQ(chooser->selectedFiles(),
+                  QStringList{QString::fromStdString(tree.path("chosen.csv"))});
         static_cast<QDialog*>(chooser)->accept();  // as the Save button does
     });
     click(dialog.browseButton());
