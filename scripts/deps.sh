@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth fonts-dejavu-core
+    libglib2.0-dev dbus
 )
 # `make fuzz` alone needs clang with its libFuzzer runtime; `make test` never does.
 if [ "${1:-}" = fuzz ]; then
