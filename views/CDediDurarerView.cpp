@@ -280,14 +280,13 @@ bool CDediDurarerView::updateCommand(int commandId, CommandState& state) {
 }
 
 void CDediDurarerView::copySelection() {
-    const WaitCursor wait;
     // With nothing selected the clipboard gets an empty source, replacing what it held.
-    copyFilesToClipboard(collectSelection());
+    copyFilesToClipboard(collectSelectionWaiting());
 }
 
 void CDediDurarerView::deleteSelection() {
-    const WaitCursor wait;
-    const std::vector<std::string> paths = collectSelection();
+    // No wait cursor over the question: only the collection may take a while.
+    const std::vector<std::string> paths = collectSelectionWaiting();
     if (paths.empty())
         return;
     FileDataSource source;
@@ -297,8 +296,8 @@ void CDediDurarerView::deleteSelection() {
 }
 
 void CDediDurarerView::showContextMenu(const QPoint& viewportPos, const QPoint& globalPos) {
-    const WaitCursor wait;
-    const std::vector<std::string> paths = collectSelection();
+    // The wait cursor is kept off the menu itself.
+    const std::vector<std::string> paths = collectSelectionWaiting();
     if (paths.size() == 1) {
         // One file: only a click on a row shows its menu.
         const QModelIndex hit = indexAt(viewportPos);
@@ -311,9 +310,14 @@ void CDediDurarerView::showContextMenu(const QPoint& viewportPos, const QPoint& 
     } else if (paths.size() > 1) {
         ShellFileMenu menu;
         if (menu.build(paths))
-            menu.showAndRun(globalPos, this);
+            menu.showAndRun(globalPos);
     }
     forgetMissingFiles(paths);
+}
+
+std::vector<std::string> CDediDurarerView::collectSelectionWaiting() const {
+    const WaitCursor wait;
+    return collectSelection();
 }
 
 void CDediDurarerView::mousePressEvent(QMouseEvent* event) {

@@ -84,6 +84,7 @@ class CDediDurarerView : public QTableView, public CommandTarget {
     void openRow(int row);
     void activateInChildFrame();
     void forgetMissingFiles(const std::vector<std::string>& paths);
+    std::vector<std::string> collectSelectionWaiting() const;
 
     QPointer<CDediDurarerDoc> doc_;
     SettingsStore* settings_ = nullptr;

@@ -79,11 +79,9 @@ void ShellFileMenu::addHandler(const std::string& applicationId) {
     item->setData(kIdsPerHandler * index + 1);
 }
 
-void ShellFileMenu::showAndRun(const QPoint& globalPos, QWidget* owner) {
+void ShellFileMenu::showAndRun(const QPoint& globalPos) {
     if (!menu_ || paths_.empty())
         return;
-    // The menu stays this object's: a popup needs no parent, and the owner may go first.
-    (void)owner;
     QAction* chosen = runPopup(*menu_, globalPos);
     carryOut(chosen ? chosen->data().toInt() : 0);
 }

@@ -2,7 +2,7 @@
 //
 //   ShellFileMenu menu;
 //   if (menu.build(paths))
-//       menu.showAndRun(QCursor::pos(), listView);
+//       menu.showAndRun(QCursor::pos());
 //
 // It reads, top to bottom: "Open", "&Explore here...", one "Open with NAME" item per
 // application registered for the first file's type (its recommended applications, then
@@ -46,8 +46,9 @@ class ShellFileMenu {
 
     // Builds the menu for the files; false when there is nothing to show.
     bool build(const std::vector<std::string>& paths);
-    // Shows the menu at a screen point and carries out the chosen command.
-    void showAndRun(const QPoint& globalPos, QWidget* owner);
+    // Shows the menu at a screen point and carries out the chosen command. The menu has no
+    // parent window: the list it was opened from may go while it is open.
+    void showAndRun(const QPoint& globalPos);
     // Carries out the command with this id; 0 (dismissed) and unknown ids do nothing.
     void carryOut(int id);
 
