@@ -1,6 +1,7 @@
 #include "views/CDediDurarerView.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -12,14 +13,18 @@
 #include "app/core/Application.h"
 #include "app/core/Settings.h"
 #include "app/gui/CDediDurarerDoc.h"
+#include "app/gui/CommandIds.h"
 #include "app/gui/SearchEvent.h"
 #include "engine/Messages.h"
 #include "engine/WindowMessages.h"
 #include "platform/qt/ByteText.h"
-#include "platform/qtgui/DesktopOpen.h"
+#include "platform/qtgui/ShellServices.h"
 #include "views/CChildFrame.h"
+#include "views/FileDataSource.h"
 #include "views/IconCache.h"
 #include "views/ResultsModel.h"
+#include "views/ShellFileMenu.h"
+#include "views/SingleFileMenu.h"
 
 namespace scoutwell {
 
@@ -107,6 +112,10 @@ CDediDurarerView::CDediDurarerView(CDediDurarerDoc* doc, QWidget* parent)
     setWordWrap(false);
     setSortingEnabled(false);
     setIconSize(QSize(IconCache::kSmallIconSize, IconCache::kSmallIconSize));
+    // Rows can be dragged out, as copies; nothing is dropped here.
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setDefaultDropAction(Qt::CopyAction);
     setUpColumns();
 
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -249,7 +258,103 @@ void CDediDurarerView::openRow(int row) {
     if (path.empty())
         return;
     // Never through a shell: the path goes to the desktop as a file URL.
-    openWithDefaultApplication(fileUrlFromBytes(path));
+    shellServices().openWithDefault(path);
+}
+
+void CDediDurarerView::forgetMissingFiles(const std::vector<std::string>& paths) {
+    if (doc_)
+        doc_->removeMissingFiles(paths);
+    commitSelection();
+}
+
+bool CDediDurarerView::handleCommand(int commandId) {
+    switch (commandId) {
+        case ID_EDIT_COPY:
+            copySelection();
+            return true;
+        case ID_DELETE:
+            deleteSelection();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CDediDurarerView::updateCommand(int commandId, CommandState& state) {
+    if (commandId != ID_EDIT_COPY && commandId != ID_DELETE)
+        return false;
+    state.enabled = true;
+    return true;
+}
+
+void CDediDurarerView::copySelection() {
+    // With nothing selected the clipboard gets an empty source, replacing what it held.
+    copyFilesToClipboard(collectSelectionWaiting());
+}
+
+void CDediDurarerView::deleteSelection() {
+    // No wait cursor over the question: only the collection may take a while.
+    const std::vector<std::string> paths = collectSelectionWaiting();
+    if (paths.empty())
+        return;
+    FileDataSource source;
+    source.fill(paths);
+    source.deleteFiles(shellServices());
+    forgetMissingFiles(paths);
+}
+
+void CDediDurarerView::showContextMenu(const QPoint& viewportPos, const QPoint& globalPos) {
+    // The wait cursor is kept off the menu itself.
+    const std::vector<std::string> paths = collectSelectionWaiting();
+    if (paths.size() == 1) {
+        // One file: only a click on a row shows its menu.
+        const QModelIndex hit = indexAt(viewportPos);
+        if (hit.isValid()) {
+            selectOnly(hit.row());
+            showSingleFileMenu(model_->cellText(hit.row(), ResultsModel::kNameColumn),
+                               model_->cellText(hit.row(), ResultsModel::kLocationColumn),
+                               globalPos);
+        }
+    } else if (paths.size() > 1) {
+        ShellFileMenu menu;
+        if (menu.build(paths))
+            menu.showAndRun(globalPos);
+    }
+    forgetMissingFiles(paths);
+}
+
+std::vector<std::string> CDediDurarerView::collectSelectionWaiting() const {
+    const WaitCursor wait;
+    return collectSelection();
+}
+
+void CDediDurarerView::mousePressEvent(QMouseEvent* event) {
+    // A right click on an empty part keeps the selection: the menu is for the selected
+    // files. On a row it selects the row unless the row is selected already.
+    if (event->button() == Qt::RightButton && !indexAt(event->position().toPoint()).isValid()) {
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void CDediDurarerView::contextMenuEvent(QContextMenuEvent* event) {
+    // A mouse's menu is shown on the right button's release; the menu key shows the
+    // current row's, wherever the mouse is.
+    event->accept();
+    if (event->reason() != QContextMenuEvent::Keyboard || !currentIndex().isValid())
+        return;
+    const QPoint at = visualRect(currentIndex()).center();
+    showContextMenu(at, viewport()->mapToGlobal(at));
+}
+
+void CDediDurarerView::startDrag(Qt::DropActions /*supportedActions*/) {
+    const std::vector<std::string> paths = collectSelection();
+    if (paths.empty())
+        return;
+    auto source = std::make_unique<FileDataSource>();
+    source->fill(paths);
+    FileDataSource::dragFrom(this, std::move(source));
 }
 
 void CDediDurarerView::customEvent(QEvent* event) {
@@ -293,8 +398,13 @@ void CDediDurarerView::customEvent(QEvent* event) {
 
 void CDediDurarerView::mouseReleaseEvent(QMouseEvent* event) {
     QTableView::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         commitSelection();
+    } else if (event->button() == Qt::RightButton) {
+        // The menu comes with the release, as a list control's right click does.
+        const QPoint at = event->position().toPoint();
+        showContextMenu(at, viewport()->mapToGlobal(at));
+    }
 }
 
 void CDediDurarerView::keyReleaseEvent(QKeyEvent* event) {

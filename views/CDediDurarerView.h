@@ -3,13 +3,17 @@
 // One row per item of the document's ResultsStore, appended in batches as the search
 // reports new results; cells are read from the store when painted. Clicks and key
 // releases hand the selected files to the document, which shows their contents; header
-// clicks sort. The view answers the document's and the engine's messages (SearchEvent).
+// clicks sort. A right click shows the files' context menu, a drag carries copies of
+// them, and Copy and Delete act on them while the list is the active pane. The view
+// answers the document's and the engine's messages (SearchEvent).
 #pragma once
 
 #include <QPointer>
 #include <QTableView>
 #include <string>
 #include <vector>
+
+#include "app/gui/Document.h"
 
 namespace scoutwell {
 
@@ -21,7 +25,7 @@ inline constexpr const char* kMoreRowsThanFound = "Control has more items than h
 // A stored column width above this is taken as this.
 inline constexpr int kMaxStoredColumnWidth = 700;
 
-class CDediDurarerView : public QTableView {
+class CDediDurarerView : public QTableView, public CommandTarget {
     Q_OBJECT
 
   public:
@@ -44,6 +48,19 @@ class CDediDurarerView : public QTableView {
     void commitSelection();
     bool selectionDirty() const { return selectionDirty_; }
 
+    // Copy (57634) and Delete (32796) of the selected files.
+    bool handleCommand(int commandId) override;
+    bool updateCommand(int commandId, CommandState& state) override;
+    // The selected files onto the clipboard as copies.
+    void copySelection();
+    // The selected files to the Trash after one confirmation; the rows of the files that
+    // went leave the list.
+    void deleteSelection();
+    // The context menu for a click at a viewport point: the single file's menu when one
+    // row is selected and the click hits a row, the menu of all selected files when two
+    // or more are. Files that vanished leave the list afterwards.
+    void showContextMenu(const QPoint& viewportPos, const QPoint& globalPos);
+
     // The width a column starts with: the stored one when window sizes are remembered
     // and it is above 0 (at most kMaxStoredColumnWidth), else the column's default.
     static int startWidth(const SettingsStore* settings, int column);
@@ -53,6 +70,9 @@ class CDediDurarerView : public QTableView {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
   private:
     void setUpColumns();
@@ -63,6 +83,8 @@ class CDediDurarerView : public QTableView {
     void selectOnly(int row);
     void openRow(int row);
     void activateInChildFrame();
+    void forgetMissingFiles(const std::vector<std::string>& paths);
+    std::vector<std::string> collectSelectionWaiting() const;
 
     QPointer<CDediDurarerDoc> doc_;
     SettingsStore* settings_ = nullptr;

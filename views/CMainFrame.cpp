@@ -139,6 +139,8 @@ CMainFrame::CMainFrame(Application& app, DocumentManager& manager)
         onSubWindowActivated(mdi_->activeSubWindow());
     });
     qApp->installEventFilter(this);
+    // Copy and Delete follow the pane that has the focus.
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::updateCommands);
     applyPlacement();
     updateCommands();
 }

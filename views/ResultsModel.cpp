@@ -127,6 +127,11 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const {
+    const Qt::ItemFlags base = QAbstractTableModel::flags(index);
+    return index.isValid() ? base | Qt::ItemIsDragEnabled : base;
+}
+
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || !isColumn(section))
         return {};

@@ -52,6 +52,8 @@ class ResultsModel : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    // Rows can be dragged (the view carries the files).
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // Appends, in one insertion, a row for every item the store gained since the last
     // call. Rows are never inserted in the middle; a store holding fewer items than there

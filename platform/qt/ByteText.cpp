@@ -117,12 +117,4 @@ std::string bytesFromQtFileName(const QString& path) {
     return resolved;
 }
 
-QUrl fileUrlFromBytes(std::string_view path) {
-    if (text::isValidUtf8(path))
-        return QUrl::fromLocalFile(qStringFromBytes(path));
-    const QByteArray encoded =
-        QByteArray(path.data(), static_cast<qsizetype>(path.size())).toPercentEncoding("/");
-    return QUrl::fromEncoded(QByteArray("file://") + encoded, QUrl::StrictMode);
-}
-
 }  // namespace scoutwell

@@ -19,7 +19,6 @@
 #pragma once
 
 #include <QString>
-#include <QUrl>
 #include <string>
 #include <string_view>
 
@@ -35,9 +34,5 @@ QString qtFileNameFromBytes(std::string_view path);
 // of a name, the name is looked up among its folder's entries as Qt shows them, so a file
 // that the user picked in a dialog is found with its real bytes.
 std::string bytesFromQtFileName(const QString& path);
-
-// The file: URL of a local path. A path that is not UTF-8 has every byte outside the URL
-// alphabet percent-encoded, so that it keeps its bytes.
-QUrl fileUrlFromBytes(std::string_view path);
 
 }  // namespace scoutwell

@@ -94,12 +94,5 @@ TEST(ByteTextTest, QtFileDialogAnswersFindTheRealBytes) {
               tree.path("caf\xe9/new.srf"));
 }
 
-TEST(ByteTextTest, FileUrlsCarryTheBytesPercentEncoded) {
-    EXPECT_EQ(fileUrlFromBytes("/srv/data/caf\xe9/a b.txt").toEncoded(),
-              QByteArray("file:///srv/data/caf%E9/a%20b.txt"));
-    EXPECT_EQ(fileUrlFromBytes("/srv/caf\xc3\xa9; x").toLocalFile(),
-              QString::fromUtf8("/srv/caf\xc3\xa9; x"));
-}
-
 }  // namespace
 }  // namespace scoutwell
