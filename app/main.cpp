@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
         printHelp();
         return 0;
     }
-    if (app.options.outputFileGiven) {
+    if (app.options.outputFileGiven || app.options.outputFileExpected) {
         // No window system is touched on this path.
         for (const std::string& text : parseMessages.texts)
             scoutwell::showMessage(text);
