@@ -75,19 +75,6 @@ std::string generateFile(std::mt19937& rng, std::size_t size, std::size_t chunkS
 
 class ContentsScanPropertyTest : public ::testing::Test {
   protected:
-    // The reads of a scan that ends after chunk `lastRead`: one per chunk, and one of a
-    // single byte after every full chunk that ends in CR.
-    static std::size_t reads(const std::string& contents, std::size_t chunkSize, int lastRead) {
-        std::size_t count = static_cast<std::size_t>(lastRead) + 1;
-        for (std::size_t end = chunkSize; end <= contents.size(); end += chunkSize) {
-            if (end / chunkSize > static_cast<std::size_t>(lastRead) + 1)
-                break;
-            if (contents[end - 1] == '\r')
-                ++count;
-        }
-        return count;
-    }
-
     // Scans `contents` both ways and compares hit lines, completeness and reads.
     void compare(const std::string& contents, std::size_t bufferSize, const std::string& pattern) {
         const std::size_t chunkSize = bufferSize - FoundFile::kCarry;
@@ -130,7 +117,8 @@ class ContentsScanPropertyTest : public ::testing::Test {
                     const int lastRead = stopAtFirst ? firstHitChunk : expected.lastChunk;
                     EXPECT_EQ(count, static_cast<int>(want.size()));
                     EXPECT_EQ(file.hitsComplete, lastRead == expected.lastChunk);
-                    EXPECT_EQ(fs.readSizes().size(), reads(contents, chunkSize, lastRead));
+                    EXPECT_EQ(fs.readSizes().size(),
+                              reference::readsUpTo(contents, chunkSize, lastRead));
                     ASSERT_EQ(file.hits.size(), want.size());
                     for (std::size_t i = 0; i < want.size(); ++i) {
                         SCOPED_TRACE(::testing::Message() << "hit " << i);

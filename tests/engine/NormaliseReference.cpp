@@ -105,4 +105,15 @@ ReferenceScan scanWhole(std::string_view file, bool eolUnix, bool eolMac, std::s
     return scan;
 }
 
+std::size_t readsUpTo(std::string_view file, std::size_t chunkSize, int lastRead) {
+    const auto chunks = static_cast<std::size_t>(lastRead) + 1;
+    std::size_t count = chunks;
+    for (std::size_t end = chunkSize; end <= file.size() && end / chunkSize <= chunks;
+         end += chunkSize) {
+        if (file[end - 1] == kCR)
+            ++count;
+    }
+    return count;
+}
+
 }  // namespace scoutwell::reference

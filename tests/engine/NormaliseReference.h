@@ -38,4 +38,8 @@ using Matcher = std::function<bool(std::string_view line, int& matchStart, int& 
 ReferenceScan scanWhole(std::string_view file, bool eolUnix, bool eolMac, std::size_t chunkSize,
                         const Matcher& find);
 
+// The reads of a scan that ends after chunk `lastRead`: one per chunk, and one of a single
+// byte after every full chunk that ends in CR.
+std::size_t readsUpTo(std::string_view file, std::size_t chunkSize, int lastRead);
+
 }  // namespace scoutwell::reference
