@@ -7,7 +7,7 @@ PREFIX     ?= /usr/local
 FUZZ_SECONDS ?= 60
 FUZZ_CXX     ?= clang++-14
 
-.PHONY: deps configure build run install test tsan bench sanitize fuzz clean
+.PHONY: deps configure build run install test tsan tsan-engine ci bench sanitize fuzz clean
 
 deps:
 	@scripts/deps.sh
@@ -43,6 +43,19 @@ tsan: deps
 	mkdir -p build-tsan/gui-test-config
 	$(TSAN_RUN) QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$(CURDIR)/build-tsan/gui-test-config \
 		build-tsan/bin/gui_tests
+
+# The engine's and the platform's tests alone under ThreadSanitizer, as CI runs them.
+tsan-engine: deps
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCOUTWELL_TSAN=ON
+	cmake --build build-tsan --target engine_tests platform_tests
+	$(TSAN_RUN) build-tsan/bin/engine_tests
+	$(TSAN_RUN) build-tsan/bin/platform_tests
+
+# What CI runs: the whole test suite, the engine and platform tests under
+# ThreadSanitizer, and every fuzz target for 20 seconds.
+ci: test
+	$(MAKE) tsan-engine
+	$(MAKE) fuzz FUZZ_SECONDS=20
 
 # Scoutwell against find, fd, grep and ripgrep (bench/run.sh says how).
 bench: deps

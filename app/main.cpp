@@ -91,7 +91,8 @@ int main(int argc, char** argv) {
         printHelp();
         return 0;
     }
-    if (app.options.outputFileGiven && !app.options.showHelp) {
+    // A -o without its file name is a fault of the command line, help or not.
+    if (app.options.outputFileExpected || (app.options.outputFileGiven && !app.options.showHelp)) {
         // No window system is touched on this path.
         showParseMessages();
         return scoutwell::runUnattendedSearch(app, parseMessageCount);

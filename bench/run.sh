@@ -39,7 +39,8 @@ fd_program=$(command -v fdfind || command -v fd)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSCOUTWELL_BUILD_TESTS=OFF \
     >/dev/null
-cmake --build "$build" --target scoutwell runstat make-corpus engine-bench -- -j2 >/dev/null
+cmake --build "$build" --target scoutwell runstat make-corpus engine-bench regex-probe -- -j2 \
+    >/dev/null
 bin=$build/bin
 
 if [ ! -d "$corpus" ]; then
@@ -105,6 +106,22 @@ one=$(time_of "$bin/engine-bench" search "$corpus" "" "[0-9][0-9]:[0-9][0-9]" ca
 two=$(time_of "$bin/engine-bench" search "$corpus" "" "[0-9][0-9]:[0-9][0-9]" case)
 row "two-phase vs one-phase corpus" "$two" "one-phase" "$one"
 
+# Hostile input, with their targets: one 1 MB line of minified code that lacks the word
+# sought (at most 0.2 s), and nested optional groups over 30,000 a's (at most 0.1 s).
+hostile=$work/hostile
+mkdir -p "$hostile"
+awk 'BEGIN { while (length(s) < 1048576) s = s "var qux=function(a,b){return a+b;} "; print s }' \
+    >"$hostile/min.js"
+o=$(time_of "${ours[@]}" -cm -d "$hostile" -c '[a-z].*timeout')
+g=$(time_of grep -E -- '[a-z].*timeout' "$hostile/min.js")
+row "1 MB line '[a-z].*timeout' <=0.2s" "$o" "grep -E" "$g"
+nested='(a*)?(a*)?(a*)?(a*)?(a*)?(a*)?(a*)?(a*)?(a*)?b'
+subject="$(printf 'a%.0s' $(seq 30000))!b"
+printf '%s\n' "$subject" >"$hostile/a30000.txt"
+o=$(time_of "$bin/regex-probe" -- "$nested" "$subject")
+g=$(time_of grep -E -- "$nested" "$hostile/a30000.txt")
+row "(a*)?x9 b, 30,000 a's <=0.1s" "$o" "grep -E" "$g"
+
 echo
 "$bin/engine-bench" memory 1000000 | awk '{ printf "ResultsStore, %s name-only files: %s bytes per item beyond the names (target <= 150)\n", $2, $8 }'
 
@@ -146,5 +163,6 @@ for folder in /usr/include "$corpus"; do
     check "$folder" '[0-9][0-9]:[0-9][0-9]' cm
 done
 echo
-echo "Not run by CI (too long for its budget): make sanitize, make tsan and make fuzz."
+echo "Not run by CI (too long for its budget): make sanitize, the search-window part of"
+echo "make tsan, and make fuzz at its default length (CI fuzzes 20 s per target)."
 exit $status

@@ -45,6 +45,12 @@ class Normaliser {
     std::size_t feed(const char* in, std::size_t size, char* out) {
         char* const start = out;
         for (std::size_t i = 0; i < size; ++i) {
+            if (pairedLF_) {
+                // The LF that settleHeldCR() saw coming.
+                pairedLF_ = false;
+                control(out, /*silent=*/true);
+                continue;
+            }
             if (bulk_ && !heldCR_) {
                 // Runs without control bytes pass unchanged and are copied as a whole; so
                 // do LFs when they end lines, as CRs.
@@ -90,6 +96,23 @@ class Normaliser {
         return static_cast<std::size_t>(out - start);
     }
 
+    // Whether the last byte fed was a CR that waits for the byte after it.
+    bool holdsCR() const { return heldCR_; }
+
+    // Settles a held CR by the byte that will be fed next, so that a line ending at a
+    // chunk's end is complete within the chunk; writes at most one byte.
+    std::size_t settleHeldCR(unsigned char next, char* out) {
+        char* const start = out;
+        heldCR_ = false;
+        if (next == kLF) {
+            pass(out, kCR);
+            pairedLF_ = true;
+        } else {
+            settleLoneCR(out);
+        }
+        return static_cast<std::size_t>(out - start);
+    }
+
     // At the end of the file: settles a CR that ended the last chunk; writes at most one
     // byte.
     std::size_t finish(char* out) {
@@ -125,7 +148,8 @@ class Normaliser {
     const bool eolUnix_;
     const bool eolMac_;
     const bool bulk_;
-    bool heldCR_ = false;  // the last byte seen was a CR, not judged yet
+    bool heldCR_ = false;    // the last byte seen was a CR, not judged yet
+    bool pairedLF_ = false;  // the next byte is the LF of a CR LF pair already written
     bool lastWasControl_ = false;
     bool atFileStart_ = true;
 };
@@ -168,8 +192,7 @@ std::size_t splitLines(char* text, std::size_t size, int& lineCounter, Yield&& y
 // once: lower-cased in one pass when case is ignored, scanned for a literal every match
 // contains when there is one, and each remaining line put to the automaton first, so that
 // the matcher only runs on lines that match. A piece of an overlong line goes to
-// `searchPiece`, as splitLines() would hand it over. Same lines, numbers and order as
-// splitLines().
+// the same filters. Same lines, numbers and order as splitLines().
 class FastLineSearch {
   public:
     FastLineSearch(SearchExpression& expression, std::vector<HitLine>& hits)
@@ -178,9 +201,7 @@ class FastLineSearch {
           scan_(expression.regExp().requiredLiteral()),
           dfa_(expression.automaton()) {}
 
-    template <typename SearchPiece>
-    std::size_t run(char* text, std::size_t size, int& lineCounter, bool& found,
-                    SearchPiece&& searchPiece) {
+    std::size_t run(char* text, std::size_t size, int& lineCounter, bool& found) {
         const void* lastCR = memrchr(text, kCR, size);
         const std::size_t linesEnd =
             lastCR ? static_cast<std::size_t>(static_cast<const char*>(lastCR) - text) + 1 : 0;
@@ -190,7 +211,7 @@ class FastLineSearch {
         const std::size_t end = size - FoundFile::kCarry;
         const char saved = text[end];
         text[end] = kCR;
-        searchPiece(std::string_view(text + linesEnd, end - linesEnd + 1), lineCounter + 1);
+        searchPiece(text + linesEnd, end - linesEnd + 1, lineCounter + 1, found);
         text[end] = saved;
         return end;
     }
@@ -228,6 +249,19 @@ class FastLineSearch {
             pos = end + 1;
         }
         lineCounter += static_cast<int>(countByte(haystack + pos, size - pos, kCR));
+    }
+
+    // A piece of an overlong line, its added CR included, goes through the same filters.
+    void searchPiece(const char* text, std::size_t size, int lineNumber, bool& found) {
+        const char* haystack = text;
+        if (!expression_.matchCase()) {
+            lowered_.assign(text, size);
+            text::toLowerInPlace(lowered_);
+            haystack = lowered_.data();
+        }
+        if (!scan_.literal().empty() && scan_.find(haystack, size) == LiteralScan::kNotFound)
+            return;
+        searchLine(text, haystack, 0, size, lineNumber, found);
     }
 
     void searchLine(const char* text, const char* haystack, std::size_t start, std::size_t end,
@@ -291,12 +325,20 @@ int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* b
         }
     };
 
+    // The first byte of the next chunk when it was read early to settle a CR.
+    char ahead = 0;
+    std::size_t aheadLength = 0;
+    bool readFailed = false;
     for (;;) {
-        const long got = file->read(raw, chunkSize);
+        if (readFailed)
+            break;
+        raw[0] = ahead;
+        const long got = file->read(raw + aheadLength, chunkSize - aheadLength);
         if (got < 0)
             break;
-        const std::size_t size = std::min(static_cast<std::size_t>(got), chunkSize);
-        const bool endOfFile = size < chunkSize;
+        const std::size_t size = std::min(static_cast<std::size_t>(got) + aheadLength, chunkSize);
+        aheadLength = 0;
+        bool endOfFile = size < chunkSize;
 
         // All but the chunk's last byte always fit after the carried tail; the last byte,
         // the settling of a final CR and the end-of-file CR go through `tail` first.
@@ -306,6 +348,21 @@ int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* b
         if (size > 0) {
             length += normaliser.feed(raw, size - 1, text + length);
             tailLength = normaliser.feed(raw + size - 1, 1, tail);
+        }
+        if (!endOfFile && normaliser.holdsCR()) {
+            // A chunk ending in CR: one byte more tells whether the CR ends the line (or
+            // the file ends here), so a line that fits the chunk is never cut into pieces
+            // at its end.
+            const long peeked = file->read(&ahead, 1);
+            if (peeked < 0) {
+                readFailed = true;
+            } else if (peeked == 0) {
+                endOfFile = true;
+            } else {
+                tailLength +=
+                    normaliser.settleHeldCR(static_cast<unsigned char>(ahead), tail + tailLength);
+                aheadLength = 1;
+            }
         }
         if (endOfFile) {
             tailLength += normaliser.finish(tail + tailLength);
@@ -327,7 +384,7 @@ int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* b
         if (!plain && expression.compiled()) {
             if (!fastSearch)
                 fastSearch.emplace(expression, hits);
-            consumed = fastSearch->run(lines, length, lineCounter, found, searchLine);
+            consumed = fastSearch->run(lines, length, lineCounter, found);
         } else {
             consumed = splitLines(lines, length, lineCounter, searchLine);
         }

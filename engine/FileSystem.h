@@ -26,7 +26,7 @@ struct EntryInfo {
 
 // One open folder being enumerated.
 class Directory {
-public:
+  public:
     virtual ~Directory() = default;
     // The next entry other than "." and ".."; false at the end or on an error. `name` stays
     // valid until the next call.
@@ -36,13 +36,17 @@ public:
     // Opens a subfolder of this folder for the walk; nullptr when it cannot be entered or
     // must not be walked into (another file system where the walk is kept on one).
     virtual std::unique_ptr<Directory> openSubfolder(std::string_view name) = 0;
+    // Opens this folder's parent again, for a walk that let the parent go; nullptr when
+    // that cannot be done with certainty of reaching the same folder (the walk then
+    // opens it down from an ancestor by its names).
+    virtual std::unique_ptr<Directory> openParent() { return nullptr; }
     // False when closing failed.
     virtual bool close() = 0;
 };
 
 // One regular file open for reading.
 class ReadableFile {
-public:
+  public:
     virtual ~ReadableFile() = default;
     // Bytes read, 0 at the end, -1 on a read error.
     virtual long read(char* buffer, std::size_t size) = 0;
@@ -56,7 +60,7 @@ struct MountPoint {
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // Opens a look-in folder by its full path. With stayOnFileSystem, the walk below it
     // never enters another file system.

@@ -13,9 +13,14 @@
 namespace scoutwell {
 
 struct RegExp::ChoicePoint {
-    std::int32_t node;     // the Alternative or repetition node that made the choice
-    std::int32_t pos;      // input position when the choice was made
-    std::int32_t option;   // Alternative: the branch being tried; repetition: the count
+    std::int32_t node;  // the Alternative or repetition node that made the choice
+    // Alternative: the input position when the choice was made; repetition: the first
+    // position at which the rest of the program may follow (after the minimum count)
+    std::int32_t pos;
+    // Alternative: the branch being tried; repetition: where the rest of the program is
+    // being tried
+    std::int32_t option;
+    std::int32_t top;      // repetition: the furthest position the operand reaches
     std::uint32_t events;  // group events recorded before the choice
 };
 
@@ -496,6 +501,8 @@ struct RegExp::Matcher {
         return true;
     }
 
+    std::uint64_t steps() const { return steps_; }
+
   private:
     // Follows the program from `node` until End (true) or a mismatch (false).
     bool advance(int& node, int& pos) {
@@ -555,15 +562,27 @@ struct RegExp::Matcher {
                     break;
                 case ZeroOrMore:
                 case OneOrMore: {
-                    if (hasFailed(node, pos))
+                    // The loop is remembered by the position where the rest of the
+                    // program may first follow: from there it tries every position the
+                    // operand reaches, furthest first, so a failed loop state stands for
+                    // all of them and later loops stop their scan at it.
+                    int first = pos;
+                    if (op == OneOrMore) {
+                        if (!operandMatches(node + kNodeSize, pos))
+                            return false;
+                        ++first;
+                    }
+                    if (hasFailed(node, first))
                         return false;
-                    int count = repeatCount(node, pos, maxRepeat(node + kNodeSize, pos));
-                    if (count < 0) {
-                        markFailed(node, pos);
+                    const int top = loopEnd(node, first);
+                    const int at = nextCandidate(node, first, top);
+                    if (at < 0) {
+                        markLoopFailed(node, first, top);
                         return false;
                     }
-                    pushChoice(node, pos, count);
-                    pos += count;
+                    re_.choices_.push_back(
+                        {node, first, at, top, static_cast<std::uint32_t>(re_.events_.size())});
+                    pos = at;
                     break;
                 }
                 default:
@@ -592,13 +611,16 @@ struct RegExp::Matcher {
                     return true;
                 }
             } else {
-                int count = repeatCount(choice.node, choice.pos, choice.option - 1);
-                if (count >= 0) {
-                    choice.option = count;
+                const int at = nextCandidate(choice.node, choice.pos, choice.option - 1);
+                if (at >= 0) {
+                    choice.option = at;
                     node = nextNode(code_, choice.node);
-                    pos = choice.pos + count;
+                    pos = at;
                     return true;
                 }
+                markLoopFailed(choice.node, choice.pos, choice.top);
+                re_.choices_.pop_back();
+                continue;
             }
             markFailed(choice.node, choice.pos);
             re_.choices_.pop_back();
@@ -607,51 +629,68 @@ struct RegExp::Matcher {
     }
 
     void pushChoice(int node, int pos, int option) {
-        re_.choices_.push_back({node, pos, option, static_cast<std::uint32_t>(re_.events_.size())});
+        re_.choices_.push_back(
+            {node, pos, option, 0, static_cast<std::uint32_t>(re_.events_.size())});
     }
 
-    // How many times the simple operand at `operand` repeats from `pos`.
-    int maxRepeat(int operand, int pos) const {
+    // Whether the simple operand at `operand` matches the byte at `pos`.
+    bool operandMatches(int operand, int pos) const {
+        if (pos >= length_)
+            return false;
+        const std::uint8_t b = subject_[pos];
         const std::uint8_t* members = code_ + operand + kNodeSize;
-        int end = pos;
         switch (code_[operand]) {
             case AnyByte:
-                end = length_;
-                break;
+                return true;
             case Literal:
-                while (end < length_ && subject_[end] == members[0])
-                    ++end;
-                break;
+                return b == members[0];
             case InSet:
-                while (end < length_ && inSet(members, subject_[end]))
-                    ++end;
-                break;
+                return inSet(members, b);
             case NotInSet:
-                while (end < length_ && !inSet(members, subject_[end]))
-                    ++end;
-                break;
+                return !inSet(members, b);
             default:
-                break;
+                return false;
         }
-        return end - pos;
     }
 
-    // The largest count from `from` down to the node's minimum worth trying, or -1. When a
-    // literal follows, a count whose next byte cannot start it is not worth trying.
-    int repeatCount(int node, int pos, int from) const {
-        int minimum = code_[node] == OneOrMore ? 1 : 0;
-        int next = nextNode(code_, node);
-        std::uint8_t nextByte = 0;
-        if (next != kNone && code_[next] == Literal)
-            nextByte = code_[next + kNodeSize];
-        for (int count = from; count >= minimum; --count) {
-            if (nextByte == 0)
-                return count;
-            int at = pos + count;
+    // The furthest position the loop at `node` reaches from `first`, stopping short of a
+    // position whose loop state has failed already (everything from there on was tried).
+    int loopEnd(int node, int first) {
+        const int operand = node + kNodeSize;
+        int end = first;
+        if (code_[operand] == AnyByte && !recording_) {
+            end = length_;
+        } else {
+            while (operandMatches(operand, end) && !hasFailed(node, end + 1))
+                ++end;
+        }
+        steps_ += static_cast<std::uint64_t>(end - first);
+        return end;
+    }
+
+    // The furthest position from `from` down to `lowest` at which the rest of the program
+    // is worth trying after the loop at `node`, or -1. When a literal follows, a position
+    // whose byte cannot start it is not worth trying.
+    int nextCandidate(int node, int lowest, int from) {
+        const int next = nextNode(code_, node);
+        if (next == kNone || code_[next] != Literal)
+            return from >= lowest ? from : -1;
+        const std::uint8_t nextByte = code_[next + kNodeSize];
+        for (int at = from; at >= lowest; --at) {
+            ++steps_;
             if (at < length_ && subject_[at] == nextByte)
-                return count;
+                return at;
         }
         return -1;
+    }
+
+    // Every loop state from `first` to `top` has failed: the rest of the program failed
+    // at each of those positions, and beyond `top` failed before or cannot be reached.
+    void markLoopFailed(int node, int first, int top) {
+        if (!recording_)
+            return;
+        for (int at = first; at <= top; ++at)
+            markFailed(node, at);
     }
 
     void startRecording() {
@@ -789,6 +828,7 @@ bool RegExp::compile(std::string_view pattern) {
 int RegExp::search(std::string_view subject, int& matchLength) {
     matchLength = 0;
     matchedText_.clear();
+    lastSearchSteps_ = 0;
     for (int n = 0; n < kMaxGroups; ++n)
         groupStart_[n] = groupEnd_[n] = -1;
     if (program_.empty())
@@ -822,6 +862,7 @@ int RegExp::search(std::string_view subject, int& matchLength) {
             }
         }
     }
+    lastSearchSteps_ = matcher.steps();
     if (start < 0)
         return -1;
     matchLength = end - start;

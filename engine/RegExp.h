@@ -10,8 +10,10 @@
 // order of preference (alternatives in order, repetitions longest first), not the longest.
 //
 // The matcher keeps its own stack of choice points and, once a search starts to backtrack
-// heavily, remembers which (node, position) pairs have failed, so no search takes
-// exponential time and no input can exhaust the thread's stack. Programs larger than
+// heavily, remembers which (node, position) pairs have failed, so a search takes time
+// linear in the subject's length for a given pattern and no input can exhaust the
+// thread's stack. A repetition's failure is remembered for every position it reached, so
+// trying it again from an earlier position costs only the new ground. Programs larger than
 // kMaxProgramSize bytes cannot be linked with 16-bit offsets and are refused.
 #pragma once
 
@@ -73,6 +75,11 @@ class RegExp {
     // states; negative restores the automatic budget. Affects every RegExp of the process.
     static void setFreeStepsForTesting(int steps);
 
+    // For tests: the steps the last search took, each a node visited or a subject byte
+    // looked at by a repetition. Bounded by a multiple of the program's size times the
+    // subject's length.
+    std::uint64_t lastSearchSteps() const { return lastSearchSteps_; }
+
     // Positions of the last successful search, as byte offsets into the subject; -1 where
     // nothing was recorded. Index 0 is the whole match.
     int groupStart(int n) const { return groupStart_[n]; }
@@ -93,6 +100,7 @@ class RegExp {
     int groupStart_[kMaxGroups];
     int groupEnd_[kMaxGroups];
     std::string matchedText_;
+    std::uint64_t lastSearchSteps_ = 0;
     // Dense index of every node at which the matcher makes a choice, by program offset;
     // -1 elsewhere. Sizes the table of failed states.
     std::vector<std::int32_t> stateIndex_;

@@ -24,6 +24,9 @@ constexpr std::int32_t kProgressInterval = 500;
 constexpr std::int64_t kBigFile = 2000000;
 constexpr std::int64_t kProgressMegabyte = 1024000;
 constexpr int kProgressSteps = 50;
+// Folders below the look-in folder whose descriptors the walk keeps open; shallower ones
+// are let go and opened again when the walk comes back to them.
+constexpr std::size_t kHeldLevels = 16;
 
 inline constexpr const char* kDriveListFailed = "fillDriveList failed to GetLogicalDriveStrings";
 
@@ -156,11 +159,13 @@ int SearchEngine::run() {
             postNewResults(/*throttled=*/false);
         }
     } catch (const std::bad_alloc&) {
+        failed_ = true;
         bufferA_.reset();
         bufferB_.reset();
         pendingFiles_.clear();
         showMessage(kOutOfMemoryMessage);
     } catch (...) {
+        failed_ = true;
         bufferA_.reset();
         bufferB_.reset();
         pendingFiles_.clear();
@@ -188,10 +193,86 @@ void SearchEngine::searchLookInFolder(const std::string& folder, bool stayOnFile
         return;
     walkPath_ = folder;
     subfolderNames_.clear();
-    walkFolder(std::move(dir));
+    walkTree(std::move(dir));
 }
 
-void SearchEngine::walkFolder(std::unique_ptr<Directory> dir) {
+// One folder on the walk's stack, from its listing until its last subfolder is done.
+struct SearchEngine::WalkFrame {
+    std::unique_ptr<Directory> dir;  // null while let go to save descriptors
+    std::size_t pathLength;          // of walkPath_ for this folder
+    std::size_t namesStart;          // its pending subfolder names in subfolderNames_
+    std::size_t namesEnd;
+    std::size_t nextName;  // the next pending name to walk into
+};
+
+// Depth-first with an explicit stack, so no depth of tree exhausts the thread's stack, and
+// with descriptors held for the look-in folder and the deepest kHeldLevels folders only. A
+// folder let go is opened again when the walk comes back to it: from its child where the
+// file system can do that safely, else down from the nearest folder still held.
+void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
+    std::vector<WalkFrame> stack;
+    auto enter = [&](std::unique_ptr<Directory> dir) {
+        const std::size_t namesStart = subfolderNames_.size();
+        listFolder(*dir);
+        stack.push_back(
+            {std::move(dir), walkPath_.size(), namesStart, subfolderNames_.size(), namesStart});
+        if (stack.size() > kHeldLevels + 1)
+            stack[stack.size() - kHeldLevels - 1].dir.reset();
+    };
+    enter(std::move(root));
+    while (!stack.empty()) {
+        WalkFrame& frame = stack.back();
+        if (frame.nextName >= frame.namesEnd || stopRequested()) {
+            subfolderNames_.resize(frame.namesStart);
+            std::unique_ptr<Directory> child = std::move(frame.dir);
+            stack.pop_back();
+            if (stack.empty())
+                break;
+            walkPath_.resize(stack.back().pathLength);
+            if (!stack.back().dir)
+                reopenTop(stack, child.get());
+            continue;
+        }
+        std::uint32_t length = 0;
+        std::memcpy(&length, subfolderNames_.data() + frame.nextName, sizeof length);
+        // A view only until the child is listed, which may move the names' storage.
+        const std::string_view sub(subfolderNames_.data() + frame.nextName + sizeof length, length);
+        frame.nextName += sizeof length + length;
+        std::unique_ptr<Directory> child = frame.dir->openSubfolder(sub);
+        if (child) {
+            walkPath_.append(sub);
+            walkPath_ += '/';
+            enter(std::move(child));
+        }
+    }
+}
+
+void SearchEngine::reopenTop(std::vector<WalkFrame>& stack, Directory* child) {
+    WalkFrame& top = stack.back();
+    if (child)
+        top.dir = child->openParent();
+    if (top.dir)
+        return;
+    std::size_t held = stack.size() - 1;
+    while (held > 0 && !stack[held].dir)
+        --held;
+    Directory* from = stack[held].dir.get();
+    std::unique_ptr<Directory> opened;
+    for (std::size_t level = held + 1; from && level < stack.size(); ++level) {
+        const std::size_t nameStart = stack[level - 1].pathLength;
+        const std::string_view name(walkPath_.data() + nameStart,
+                                    stack[level].pathLength - nameStart - 1);
+        opened = from->openSubfolder(name);
+        from = opened.get();
+    }
+    top.dir = std::move(opened);
+    // A folder that cannot be reached again is skipped with what is left of its subtree,
+    // as a folder that cannot be entered is.
+    if (!top.dir)
+        top.nextName = top.namesEnd;
+}
+
+void SearchEngine::listFolder(Directory& dir) {
     const SearchCriteria& c = *criteria_;
     // Children only append to walkPath_ after this folder's own entries are done.
     const std::string& folder = walkPath_;
@@ -221,10 +302,9 @@ void SearchEngine::walkFolder(std::unique_ptr<Directory> dir) {
         return nameExpression_.find(name, start, length) != c.excludeFilename;
     };
 
-    const std::size_t namesStart = subfolderNames_.size();
     std::string_view name;
     EntryType type = EntryType::Unknown;
-    while (dir->next(name, type)) {
+    while (dir.next(name, type)) {
         if (type == EntryType::Directory) {
             if (c.subfolders) {
                 const auto length = static_cast<std::uint32_t>(name.size());
@@ -233,13 +313,13 @@ void SearchEngine::walkFolder(std::unique_ptr<Directory> dir) {
             }
             if (foldersAreCandidates && nameMatches(name)) {
                 EntryInfo info;
-                if (dir->stat(name, info) && (!dateFilterOn_ || passesDate(c, info.modified))) {
+                if (dir.stat(name, info) && (!dateFilterOn_ || passesDate(c, info.modified))) {
                     deliver(FoundFolder(locationText(), std::string(name), info.modified));
                 }
             }
         } else if (nameMatches(name)) {
             EntryInfo info;
-            if (dir->stat(name, info) && (!sizeFilterOn_ || passesSize(c, info.size)) &&
+            if (dir.stat(name, info) && (!sizeFilterOn_ || passesSize(c, info.size)) &&
                 (!dateFilterOn_ || passesDate(c, info.modified))) {
                 FoundFile file(locationText(), std::string(name),
                                static_cast<std::int64_t>(info.size), info.modified);
@@ -259,31 +339,10 @@ void SearchEngine::walkFolder(std::unique_ptr<Directory> dir) {
         if (stopRequested())
             break;
     }
-    if (!dir->close())
+    if (!dir.close())
         showMessage(kCloseFindHandleMessage);
 
     postNewResults(/*throttled=*/true);
-
-    const std::size_t namesEnd = subfolderNames_.size();
-    const std::size_t pathLength = walkPath_.size();
-    for (std::size_t at = namesStart; at < namesEnd;) {
-        if (stopRequested())
-            break;
-        std::uint32_t length = 0;
-        std::memcpy(&length, subfolderNames_.data() + at, sizeof length);
-        at += sizeof length;
-        // A view only until the child's walk, which may move the names' storage.
-        const std::string_view sub(subfolderNames_.data() + at, length);
-        at += length;
-        std::unique_ptr<Directory> child = dir->openSubfolder(sub);
-        if (child) {
-            walkPath_.append(sub);
-            walkPath_ += '/';
-            walkFolder(std::move(child));
-            walkPath_.resize(pathLength);
-        }
-    }
-    subfolderNames_.resize(namesStart);
 }
 
 void SearchEngine::secondPhase() {

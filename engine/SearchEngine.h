@@ -83,11 +83,21 @@ class SearchEngine {
     bool running() const { return thread_.joinable(); }
 
     SearchCriteria* criteria() const { return criteria_; }
+    // The run ended early on running out of memory or another failure (reported through
+    // showMessage).
+    bool failed() const { return failed_; }
 
   private:
     void searchLookInFolder(const std::string& folder, bool stayOnFileSystem);
-    // Walks the folder whose path walkPath_ holds.
-    void walkFolder(std::unique_ptr<Directory> dir);
+    struct WalkFrame;
+    // Walks the tree below the folder whose path walkPath_ holds.
+    void walkTree(std::unique_ptr<Directory> root);
+    // Tests the entries of the folder whose path walkPath_ holds and appends its
+    // subfolders' names to subfolderNames_.
+    void listFolder(Directory& dir);
+    // Opens again the folder on top of the stack, let go earlier; `child` is the folder
+    // just left, or null.
+    void reopenTop(std::vector<WalkFrame>& stack, Directory* child);
     void secondPhase();
     void postNote(int message, int position, std::string text);
     // WM_SEARCH_NEWRESULTS when items arrived since the last one (throttled: and the
@@ -120,6 +130,7 @@ class SearchEngine {
     std::mutex endLock_;
     std::condition_variable endSignal_;
     bool ended_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace scoutwell

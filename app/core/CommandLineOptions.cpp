@@ -51,6 +51,7 @@ void CommandLineOptions::parseFlag(std::string_view name) {
     lastFlag_ = std::string(name);
     if (pendingText_ != nullptr) {
         showMessage(text::format(kExpectingValueMessage, pendingFlag_.c_str()));
+        outputFileExpected |= pendingText_ == &CommandLineOptions::outputFile;
         pendingText_ = nullptr;
         pendingGiven_ = nullptr;
     }
@@ -117,6 +118,7 @@ void CommandLineOptions::finish() {
     if (pendingText_ == nullptr)
         return;
     showMessage(text::format(kExpectingValueMessage, pendingFlag_.c_str()));
+    outputFileExpected |= pendingText_ == &CommandLineOptions::outputFile;
     pendingText_ = nullptr;
     pendingGiven_ = nullptr;
 }

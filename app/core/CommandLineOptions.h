@@ -94,6 +94,8 @@ class CommandLineOptions {
     bool contentsRegExpGiven = false;
     bool excludeFilenameGiven = false;
     bool outputFileGiven = false;
+    // -o came without its file name: still the unattended mode, which then refuses to run.
+    bool outputFileExpected = false;
 
   private:
     void parseFlag(std::string_view name);

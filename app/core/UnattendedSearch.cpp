@@ -56,6 +56,9 @@ int runUnattendedSearch(const Application& app, int commandLineProblems) {
         showMessage(kWritingToFileFailed);
         return kExitCouldNotRun;
     }
+    // The engine has said what went wrong; the rows written so far stay.
+    if (engine.failed())
+        return kExitCouldNotRun;
     return written > 0 ? kExitItemsWritten : kExitNothingFound;
 }
 

@@ -7,9 +7,11 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -43,12 +45,59 @@ bool isRemovableBlockDevice(unsigned major, unsigned minor) {
     return !flag.empty() && flag[0] == '1';
 }
 
+// Opens `path` one component at a time, each relative to the folder before it, so that a
+// path longer than the kernel takes in one piece still opens. Only the last component
+// gets `flags`; links along the way are followed as open() would.
+int openByComponents(const std::string& path, int flags) {
+    int dirFd = path.starts_with('/') ? ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                      : ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::size_t at = 0;
+    std::string component;
+    while (dirFd >= 0) {
+        while (at < path.size() && path[at] == '/')
+            ++at;
+        std::size_t end = path.find('/', at);
+        if (end == std::string::npos)
+            end = path.size();
+        std::size_t rest = end;
+        while (rest < path.size() && path[rest] == '/')
+            ++rest;
+        const bool last = rest == path.size();
+        component.assign(path, at, end - at);
+        if (component.empty())
+            component = ".";
+        const int fd =
+            ::openat(dirFd, component.c_str(), last ? flags : O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(dirFd);
+        if (last)
+            return fd;
+        dirFd = fd;
+        at = rest;
+    }
+    return -1;
+}
+
+// open(), and for a path too long for it, openByComponents().
+int openPath(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), flags);
+    if (fd >= 0 || errno != ENAMETOOLONG)
+        return fd;
+    return openByComponents(path, flags);
+}
+
+// Files of pseudo file systems often claim no size, and some hold gigabytes of virtual
+// bytes or never end (/proc/PID/pagemap, /proc/kcore, trace pipes): a scan reads at most
+// this much of each. The text files there (status, maps, sysfs attributes) are far
+// smaller.
+constexpr std::size_t kPseudoFileReadLimit = std::size_t{1} << 20;
+
 class PosixReadableFile : public ReadableFile {
   public:
-    explicit PosixReadableFile(int fd) : fd_(fd) {}
+    PosixReadableFile(int fd, std::size_t limit) : fd_(fd), remaining_(limit) {}
     ~PosixReadableFile() override { ::close(fd_); }
 
     long read(char* buffer, std::size_t size) override {
+        size = std::min(size, remaining_);
         std::size_t got = 0;
         // A short read from a regular file only means the end; keep reading until the
         // chunk is full so chunk boundaries do not depend on the kernel.
@@ -65,11 +114,13 @@ class PosixReadableFile : public ReadableFile {
                 break;
             got += static_cast<std::size_t>(n);
         }
+        remaining_ -= got;
         return static_cast<long>(got);
     }
 
   private:
     int fd_;
+    std::size_t remaining_;  // bytes the scan may still read
 };
 
 // getdents64 buffers shared by the folders of one walk. A walk closes a folder's
@@ -91,19 +142,28 @@ struct EntryBuffers {
     }
 };
 
+// Who a folder is, and who its parent is, so that a walk coming back up can check that
+// ".." still leads to the folder it came down from.
+struct FolderIdentity {
+    dev_t device;
+    ino_t inode;
+    std::shared_ptr<const FolderIdentity> parent;
+};
+
 // Reads the entries straight from the descriptor (getdents64): no DIR, so no duplicate
 // descriptor and no buffer allocation per folder, and the descriptor stays open for
 // openat after the enumeration has ended.
 class PosixDirectory : public Directory {
   public:
     PosixDirectory(PosixFileSystem& fs, std::shared_ptr<EntryBuffers> buffers, int fd,
-                   std::string path, dev_t device, dev_t rootDevice, bool stayOnFileSystem,
-                   bool rootIsPseudo)
+                   std::string path, std::shared_ptr<const FolderIdentity> identity,
+                   dev_t rootDevice, bool stayOnFileSystem, bool rootIsPseudo)
         : fs_(fs),
           buffers_(std::move(buffers)),
           fd_(fd),
           path_(std::move(path)),
-          device_(device),
+          identity_(std::move(identity)),
+          device_(identity_->device),
           rootDevice_(rootDevice),
           stay_(stayOnFileSystem),
           rootIsPseudo_(rootIsPseudo) {}
@@ -154,12 +214,7 @@ class PosixDirectory : public Directory {
     std::unique_ptr<Directory> openSubfolder(std::string_view name) override {
         nameBuffer_.assign(name);
         const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-        int fd = ::openat(fd_, nameBuffer_.c_str(), flags);
-        if (fd < 0 && errno == EMFILE) {
-            // Very deep trees run out of descriptors: no parent descriptor is needed when
-            // the folder is opened by its full path.
-            fd = ::open((path_ + nameBuffer_).c_str(), flags);
-        }
+        const int fd = ::openat(fd_, nameBuffer_.c_str(), flags);
         if (fd < 0)
             return nullptr;
         struct stat st;
@@ -182,8 +237,32 @@ class PosixDirectory : public Directory {
         path += path_;
         path += nameBuffer_;
         path += '/';
-        return std::make_unique<PosixDirectory>(fs_, buffers_, fd, std::move(path), st.st_dev,
-                                                rootDevice_, stay_, rootIsPseudo_);
+        auto identity =
+            std::make_shared<const FolderIdentity>(FolderIdentity{st.st_dev, st.st_ino, identity_});
+        return std::make_unique<PosixDirectory>(fs_, buffers_, fd, std::move(path),
+                                                std::move(identity), rootDevice_, stay_,
+                                                rootIsPseudo_);
+    }
+
+    std::unique_ptr<Directory> openParent() override {
+        const std::shared_ptr<const FolderIdentity>& parent = identity_->parent;
+        if (!parent || path_.size() < 2)
+            return nullptr;
+        const int fd = ::openat(fd_, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        struct stat st;
+        if (::fstat(fd, &st) != 0 || st.st_dev != parent->device || st.st_ino != parent->inode) {
+            ::close(fd);
+            return nullptr;
+        }
+        const std::size_t slash = path_.rfind('/', path_.size() - 2);
+        if (slash == std::string::npos) {
+            ::close(fd);
+            return nullptr;
+        }
+        return std::make_unique<PosixDirectory>(fs_, buffers_, fd, path_.substr(0, slash + 1),
+                                                parent, rootDevice_, stay_, rootIsPseudo_);
     }
 
     bool close() override {
@@ -235,6 +314,7 @@ class PosixDirectory : public Directory {
     bool ended_ = false;
     int fd_;
     std::string path_;
+    std::shared_ptr<const FolderIdentity> identity_;
     dev_t device_;
     dev_t rootDevice_;
     bool stay_;
@@ -246,7 +326,7 @@ class PosixDirectory : public Directory {
 
 std::unique_ptr<Directory> PosixFileSystem::openFolder(const std::string& path,
                                                        bool stayOnFileSystem) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = openPath(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     struct stat st;
@@ -258,8 +338,10 @@ std::unique_ptr<Directory> PosixFileSystem::openFolder(const std::string& path,
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     const bool rootIsPseudo = isPseudoFileSystem(fsTypeOfDevice(st.st_dev));
+    auto identity =
+        std::make_shared<const FolderIdentity>(FolderIdentity{st.st_dev, st.st_ino, nullptr});
     return std::make_unique<PosixDirectory>(*this, std::make_shared<EntryBuffers>(), fd,
-                                            std::move(folder), st.st_dev, st.st_dev,
+                                            std::move(folder), std::move(identity), st.st_dev,
                                             stayOnFileSystem, rootIsPseudo);
 }
 
@@ -267,7 +349,7 @@ std::unique_ptr<ReadableFile> PosixFileSystem::openForScan(const std::string& fo
                                                            const std::string& name) {
     const std::string path = folder + name;
     // O_NONBLOCK: opening a FIFO must never wait for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     struct stat st;
@@ -276,7 +358,11 @@ std::unique_ptr<ReadableFile> PosixFileSystem::openForScan(const std::string& fo
         return nullptr;
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return std::make_unique<PosixReadableFile>(fd);
+    // Disk file systems have real device numbers; only the others need a closer look.
+    std::size_t limit = std::numeric_limits<std::size_t>::max();
+    if (major(st.st_dev) == 0 && isPseudoFileSystem(fsTypeOfDevice(st.st_dev)))
+        limit = kPseudoFileReadLimit;
+    return std::make_unique<PosixReadableFile>(fd, limit);
 }
 
 bool PosixFileSystem::isDirectory(const std::string& path) {

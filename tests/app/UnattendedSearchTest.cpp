@@ -105,7 +105,45 @@ TEST_F(UnattendedSearch, ExitStatusTellsWhatHappened) {
     r = scoutwell({"-o", out, "-d", tree_.path(), "-sx"});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "scoutwell: Command line flag '-sx' is not valid\n");
+
+    // So is an output file flag without its file name, last or followed by a flag.
+    for (const auto& args : {std::vector<std::string>{"-d", tree_.path(), "-o"},
+                             std::vector<std::string>{"-o", "-d", tree_.path()}}) {
+        r = scoutwell(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err,
+                  "scoutwell: Expecting a value for command line flag '-o' but none provided\n");
+    }
 }
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// A sanitizer's shadow memory does not fit a small address space: only plain builds.
+TEST_F(UnattendedSearch, RunningOutOfMemoryExitsWithTwoAndKeepsTheRowsWritten) {
+    tree_.file("logs/first.log", "one hit\n");
+    std::string huge;
+    for (int i = 0; i < 2000000; ++i)
+        huge += "hit\n";
+    tree_.file("logs/sub/huge.log", huge);
+    huge = std::string();
+    const std::string out = tree_.path("out.txt");
+
+    // The folder's own files come before its subfolders: first.log is written first.
+    ProgramResult r =
+        testing::runProgram("/usr/bin/prlimit",
+                            {"--as=300000000", "--", testing::programPath("scoutwell"), "-o", out,
+                             "-d", tree_.path("logs"), "-f", "*.log", "-c", "hit", "-s"},
+                            {{"HOME", home_.path()},
+                             {"XDG_CONFIG_HOME", home_.path(".config")},
+                             {"LANG", "C"},
+                             {"PATH", "/usr/bin:/bin"}});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("ran out of memory"), std::string::npos) << r.err;
+    const std::vector<std::string> rows = lines(testing::readFile(out));
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[0].substr(0, rows[0].find('\t')), tree_.path("logs/first.log"));
+    EXPECT_EQ(rows[1], "1\tone hit");
+}
+#endif
 
 TEST_F(UnattendedSearch, CommandLineMessagesGoToStandardError) {
     const std::string out = tree_.path("out.txt");

@@ -190,6 +190,30 @@ TEST_F(ContentsScanTest, CrLfAcrossAChunkBoundaryIsOneLineEnd) {
     }
 }
 
+TEST_F(ContentsScanTest, LineEndingInTheChunksLastByteIsNeverCutIntoPieces) {
+    // A line of kChunk - 1 bytes whose CR is the chunk's last byte: its end is known only
+    // from the byte after it, yet the line is searched whole, not as a piece ending 1500
+    // bytes before its end (which would cut "gamma" in two).
+    std::string line(kChunk - 1, 'x');
+    line.replace(48497, 5, "gamma");
+    const std::vector<std::string> afterCR = {"\n", "\nnext\r\n", "next\r\n", "\r\n", ""};
+    for (const bool eolMac : {false, true}) {
+        for (const std::string& after : afterCR) {
+            // A lone CR ends a line only when eolMac is set; else it is a space, and the
+            // line goes on past the chunk unless the file ends there.
+            if (!eolMac && !after.empty() && after[0] != '\n')
+                continue;
+            SCOPED_TRACE(::testing::Message() << "eolMac " << eolMac << " after " << after.size());
+            criteria.eolMac = eolMac;
+            FoundFile file = fileWith(line + "\r" + after);
+            ASSERT_EQ(scan(file, "gamma", /*stopAtFirstChunkWithHit=*/false), 1);
+            EXPECT_EQ(file.hits[0].lineNumber, 1);
+            EXPECT_EQ(file.hits[0].matchLength, 5);
+            EXPECT_TRUE(file.hitsComplete);
+        }
+    }
+}
+
 TEST_F(ContentsScanTest, OverlongLineIsSearchedInPiecesUnderItsOwnNumber) {
     // Chunk one holds "x", "y" and the first 49,996 bytes of the long line; everything but
     // the last 1500 of those is searched at once as a piece ending in CR.

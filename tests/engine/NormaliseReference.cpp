@@ -51,6 +51,10 @@ ReferenceScan scanWhole(std::string_view file, bool eolUnix, bool eolMac, std::s
     const NormalisedText whole = normaliseWhole(file, eolUnix, eolMac);
     ReferenceScan scan;
     scan.lastChunk = static_cast<int>(file.size() / chunkSize);
+    // A file that ends in CR exactly at a chunk's end ends with that chunk: the byte read
+    // to settle the CR finds the end.
+    if (scan.lastChunk > 0 && file.size() % chunkSize == 0 && file.back() == kCR)
+        --scan.lastChunk;
 
     std::string carried;
     std::size_t taken = 0;  // bytes of whole.text handed out so far
@@ -60,9 +64,7 @@ ReferenceScan scanWhole(std::string_view file, bool eolUnix, bool eolMac, std::s
         const bool last = chunk == scan.lastChunk;
         std::size_t available = whole.text.size();
         if (!last) {
-            std::size_t end = (static_cast<std::size_t>(chunk) + 1) * chunkSize;
-            if (file[end - 1] == kCR)
-                --end;
+            const std::size_t end = (static_cast<std::size_t>(chunk) + 1) * chunkSize;
             available = taken;
             while (available < whole.sources.size() && whole.sources[available] < end)
                 ++available;
@@ -101,6 +103,17 @@ ReferenceScan scanWhole(std::string_view file, bool eolUnix, bool eolMac, std::s
         carried = text.substr(pos);
     }
     return scan;
+}
+
+std::size_t readsUpTo(std::string_view file, std::size_t chunkSize, int lastRead) {
+    const auto chunks = static_cast<std::size_t>(lastRead) + 1;
+    std::size_t count = chunks;
+    for (std::size_t end = chunkSize; end <= file.size() && end / chunkSize <= chunks;
+         end += chunkSize) {
+        if (file[end - 1] == kCR)
+            ++count;
+    }
+    return count;
 }
 
 }  // namespace scoutwell::reference

@@ -28,14 +28,18 @@ struct ReferenceHit {
 
 struct ReferenceScan {
     std::vector<ReferenceHit> hits;
-    int lastChunk = 0;  // the short read that ends the file
+    int lastChunk = 0;  // the read that ends the file
 };
 
 using Matcher = std::function<bool(std::string_view line, int& matchStart, int& matchLength)>;
 
-// A trailing CR of a full chunk is settled by the next read, so the line it ends belongs
-// to that read.
+// A trailing CR of a full chunk is settled by reading the byte after it, so the line it
+// ends belongs to that chunk.
 ReferenceScan scanWhole(std::string_view file, bool eolUnix, bool eolMac, std::size_t chunkSize,
                         const Matcher& find);
+
+// The reads of a scan that ends after chunk `lastRead`: one per chunk, and one of a single
+// byte after every full chunk that ends in CR.
+std::size_t readsUpTo(std::string_view file, std::size_t chunkSize, int lastRead);
 
 }  // namespace scoutwell::reference

@@ -329,6 +329,47 @@ TEST(RegExp, BacktrackingNeverTakesExponentialTime) {
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(5));
 }
 
+// Four times the subject costs about four times the steps, never sixteen: repetitions
+// tried again from later or earlier start positions cost only the ground not yet covered.
+TEST(RegExp, StepsGrowLinearlyWithTheSubject) {
+    auto words = [](std::size_t size) {
+        std::string out;
+        while (out.size() < size)
+            out += "var qux = function(a, b) { return a + b; } ";
+        out.resize(size);
+        return out;
+    };
+    struct Case {
+        const char* pattern;
+        std::string (*subject)(std::size_t size);
+        bool found;
+    };
+    const std::string nested = "(a*)?(a*)?(a*)?(a*)?(a*)?(a*)?(a*)?(a*)?(a*)?b";
+    const Case cases[] = {
+        {nested.c_str(), [](std::size_t n) { return std::string(n, 'a') + "!b"; }, true},
+        {"[a-z].*timeout", +words, false},
+        {"[a-z].*timeout", [](std::size_t n) { return std::string(n, 't') + "timeou"; }, false},
+        {"[a-z]+x", [](std::size_t n) { return std::string(n, 'q') + " x"; }, false},
+        {"a*a*a*a*c", [](std::size_t n) { return std::string(n, 'a') + "!c"; }, true},
+        {"(a|b)*(a|b)*$c", [](std::size_t n) { return std::string(n, 'a') + "c"; }, false},
+        {"x[^y]*[^y]*z", [](std::size_t n) { return "x" + std::string(n, 'q'); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        RegExp re;
+        ASSERT_TRUE(re.compile(c.pattern));
+        std::uint64_t steps[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            const std::string subject = c.subject(i == 0 ? 5000 : 20000);
+            int length = 0;
+            EXPECT_EQ(re.search(subject, length) >= 0, c.found);
+            steps[i] = re.lastSearchSteps();
+        }
+        EXPECT_GT(steps[0], 5000u);
+        EXPECT_LT(steps[1], 6 * steps[0]) << steps[0] << " then " << steps[1];
+    }
+}
+
 TEST(RegExp, LongLinesDoNotExhaustTheStack) {
     const std::string line(200000, 'a');
     RegExp re;

@@ -511,18 +511,28 @@ TEST_F(SearchEngineTest, FailuresAtTheTopOfTheThreadAreReportedAndTheRunEnds) {
         FailingSink<std::bad_alloc> sink;
         SearchCriteria c = criteriaFor(tree.path(), "");
         c.sink = &sink;
-        EXPECT_EQ(run(c), 1);
+        SearchEngine engine(&c, &recorder_);
+        EXPECT_EQ(engine.run(), 1);
+        EXPECT_TRUE(engine.failed()) << "the unattended mode's exit status depends on it";
     }
     {
         FailingSink<SomeFault> sink;
         SearchCriteria c = criteriaFor(tree.path(), "");
         c.sink = &sink;
-        EXPECT_EQ(run(c), 1);
+        SearchEngine engine(&c, &recorder_);
+        EXPECT_EQ(engine.run(), 1);
+        EXPECT_TRUE(engine.failed());
+    }
+    {
+        SearchCriteria c = criteriaFor(tree.path(), "");
+        SearchEngine engine(&c, &recorder_);
+        EXPECT_EQ(engine.run(), 1);
+        EXPECT_FALSE(engine.failed());
     }
     ASSERT_EQ(messages_.texts.size(), 2u);
     EXPECT_EQ(messages_.texts[0], kOutOfMemoryMessage);
     EXPECT_EQ(messages_.texts[1], kUnexpectedExceptionMessage);
-    EXPECT_EQ(recorder_.posts(WM_SEARCH_DONE).size(), 2u);
+    EXPECT_EQ(recorder_.posts(WM_SEARCH_DONE).size(), 3u);
 }
 
 TEST_F(SearchEngineTest, MissingFoldersAndBadContentsPatternsAreHandled) {

@@ -1,6 +1,6 @@
 // Any pattern, any subject, with and without case: the engine never crashes, answers within
-// the subject, and for inputs small enough for the plain recursive matcher gives exactly
-// its answer, groups included.
+// the subject in a number of steps linear in the subject's length, and for inputs small enough for
+// the plain recursive matcher gives exactly its answer, groups included.
 //
 // Input: a flags byte (bit 0: match case; bit 1: record failed states from the first
 // step), the pattern's length, the pattern, then the subject.
@@ -55,6 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The engine searches its own lower-cased copy when case does not matter.
     const std::string searched = matchCase ? subject : text::toLower(subject);
     const std::string_view effective = upToNul(searched);
+    if (valid) {
+        // Time linear in the subject for a given pattern: a bounded number of steps per
+        // program byte and subject byte, beyond the steps taken before failed states are
+        // recorded (themselves linear in the subject).
+        const std::uint64_t programSize = expression.regExp().program().size();
+        const std::uint64_t positions = effective.size() + 1;
+        const std::uint64_t bound = 512 + 8 * positions + 8 * (programSize + 1) * positions;
+        check(expression.regExp().lastSearchSteps() <= bound,
+              "the search took more steps than its linear bound");
+    }
     if (found) {
         check(start >= 0 && length >= 0, "negative match position");
         check(

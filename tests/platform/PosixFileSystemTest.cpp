@@ -88,6 +88,34 @@ TEST(PosixFileSystem, OnlyRegularFilesAreOpenedForScanning) {
     EXPECT_FALSE(fs.openForScan("/dev/", "zero"));
 }
 
+// Reads a file for scanning in 50,000-byte chunks; the bytes read in all.
+std::size_t bytesReadForScan(PosixFileSystem& fs, const std::string& folder,
+                             const std::string& name) {
+    std::unique_ptr<ReadableFile> file = fs.openForScan(folder, name);
+    EXPECT_TRUE(file) << folder << name;
+    if (!file)
+        return 0;
+    std::string buffer(50000, '\0');
+    std::size_t total = 0;
+    for (long got; (got = file->read(buffer.data(), buffer.size())) > 0;)
+        total += static_cast<std::size_t>(got);
+    return total;
+}
+
+TEST(PosixFileSystem, PseudoFilesAreReadOnlyUpToABound) {
+    PosixFileSystem fs;
+    // Gigabytes of page-table entries, reported as size 0.
+    const std::size_t pagemap = bytesReadForScan(fs, "/proc/self/", "pagemap");
+    EXPECT_GT(pagemap, 0u);
+    EXPECT_LE(pagemap, std::size_t{1} << 20);
+    // A short text file there is read whole.
+    EXPECT_GT(bytesReadForScan(fs, "/proc/self/", "status"), 100u);
+
+    testing::TempTree tree;
+    tree.file("big", std::string(3u << 20, 'x'));
+    EXPECT_EQ(bytesReadForScan(fs, tree.path(), "big"), 3u << 20) << "ordinary files whole";
+}
+
 TEST(PosixFileSystem, PseudoFileSystemsAreWalkedOnlyFromInside) {
     PosixFileSystem fs;
     auto root = fs.openFolder("/", false);
