@@ -85,49 +85,182 @@ std::size_t ResultsStore::count() const {
     return items_.size();
 }
 
-template <class Less>
-void ResultsStore::sortWith(Less less) {
+namespace {
+
+// What one sort compares, made once per sort instead of once per comparison: each item's
+// name lower-cased (and its first eight bytes as a number), the rank of its location among
+// all distinct locations lower-cased, and the sort's own first key. Comparing these gives
+// the order of the lessBy comparators; ties left by them keep the items' previous order.
+class SortKeys {
+  public:
+    enum class First { kNone, kLocation, kSize, kType, kModified };
+
+    SortKeys(const std::vector<std::unique_ptr<FoundItem>>& items, First first) {
+        const std::size_t n = items.size();
+        entries_.resize(n);
+        nameStart_.reserve(n + 1);
+        std::size_t bytes = 0;
+        for (const auto& item : items)
+            bytes += item->name.size();
+        names_.reserve(bytes);
+        for (std::size_t i = 0; i < n; ++i) {
+            const FoundItem& item = *items[i];
+            nameStart_.push_back(names_.size());
+            names_ += item.name;
+            text::toLowerInPlace(names_.data() + nameStart_.back(), item.name.size());
+            Entry& entry = entries_[i];
+            entry.index = static_cast<std::uint32_t>(i);
+            entry.kind = item.kind();
+            std::uint64_t head = 0;
+            const std::string_view name = nameOf(i);
+            for (std::size_t k = 0; k < 8; ++k)
+                head = (head << 8) | (k < name.size() ? static_cast<unsigned char>(name[k]) : 0u);
+            entry.head = head;
+        }
+        nameStart_.push_back(names_.size());
+
+        locationRank_ = ranks(
+            items, [](const FoundItem& item) { return std::string(item.locationText()); }, true);
+        switch (first) {
+            case First::kNone:
+                break;
+            case First::kLocation:
+                for (Entry& entry : entries_)
+                    entry.first = locationRank_[entry.index];
+                break;
+            case First::kSize:
+                for (Entry& entry : entries_)
+                    entry.first = items[entry.index]->size;
+                break;
+            case First::kModified:
+                for (Entry& entry : entries_)
+                    entry.first = items[entry.index]->modified;
+                break;
+            case First::kType: {
+                const std::vector<std::uint32_t> typeRank = ranks(
+                    items, [](const FoundItem& item) { return item.typeText(); }, false);
+                for (Entry& entry : entries_)
+                    entry.first = typeRank[entry.index];
+                break;
+            }
+        }
+    }
+
+    // The items' indexes in sorted order.
+    std::vector<std::uint32_t> order() {
+        std::sort(entries_.begin(), entries_.end(),
+                  [this](const Entry& a, const Entry& b) { return less(a, b); });
+        std::vector<std::uint32_t> sorted;
+        sorted.reserve(entries_.size());
+        for (const Entry& entry : entries_)
+            sorted.push_back(entry.index);
+        return sorted;
+    }
+
+  private:
+    struct Entry {
+        std::int64_t first = 0;
+        std::uint64_t head = 0;
+        std::uint32_t index = 0;
+        int kind = 0;
+    };
+
+    std::string_view nameOf(std::size_t i) const {
+        return std::string_view(names_).substr(nameStart_[i], nameStart_[i + 1] - nameStart_[i]);
+    }
+
+    bool less(const Entry& a, const Entry& b) const {
+        if (a.first != b.first)
+            return a.first < b.first;
+        if (a.kind != b.kind)
+            return a.kind < b.kind;
+        if (a.head != b.head)
+            return a.head < b.head;
+        const int byName = nameOf(a.index).compare(nameOf(b.index));
+        if (byName != 0)
+            return byName < 0;
+        const std::uint32_t locationA = locationRank_[a.index];
+        const std::uint32_t locationB = locationRank_[b.index];
+        if (locationA != locationB)
+            return locationA < locationB;
+        return a.index < b.index;
+    }
+
+    // Each item's rank among the distinct texts `textOf` gives, lower-cased: equal ranks
+    // for texts equal but for case. Texts repeat a lot (folders, types), so each distinct
+    // one is lower-cased and ranked once. With `perLocation` the text depends on the
+    // location alone.
+    template <class TextOf>
+    static std::vector<std::uint32_t> ranks(const std::vector<std::unique_ptr<FoundItem>>& items,
+                                            TextOf textOf, bool perLocation) {
+        std::unordered_map<std::string, std::uint32_t> distinct;
+        std::vector<std::uint32_t> idOf(items.size());
+        // Items of one folder share its location text: one look-up per run of them.
+        const std::string* lastLocation = nullptr;
+        std::uint32_t lastId = 0;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const std::string* location = items[i]->location.get();
+            if (perLocation && location && location == lastLocation) {
+                idOf[i] = lastId;
+                continue;
+            }
+            const auto it =
+                distinct.try_emplace(textOf(*items[i]), static_cast<std::uint32_t>(distinct.size()))
+                    .first;
+            idOf[i] = it->second;
+            lastLocation = location;
+            lastId = it->second;
+        }
+        std::vector<std::pair<std::string, std::uint32_t>> lowered;
+        lowered.reserve(distinct.size());
+        for (const auto& [textValue, id] : distinct)
+            lowered.emplace_back(text::toLower(textValue), id);
+        std::sort(lowered.begin(), lowered.end());
+        std::vector<std::uint32_t> rankOfId(distinct.size());
+        std::uint32_t rank = 0;
+        for (std::size_t k = 0; k < lowered.size(); ++k) {
+            if (k > 0 && lowered[k].first != lowered[k - 1].first)
+                ++rank;
+            rankOfId[lowered[k].second] = rank;
+        }
+        for (std::uint32_t& id : idOf)
+            id = rankOfId[id];
+        return idOf;
+    }
+
+    std::vector<Entry> entries_;
+    std::string names_;
+    std::vector<std::size_t> nameStart_;
+    std::vector<std::uint32_t> locationRank_;
+};
+
+}  // namespace
+
+void ResultsStore::sortBy(int first) {
     std::lock_guard<std::mutex> guard(lock_);
-    std::sort(items_.begin(), items_.end(),
-              [&less](const std::unique_ptr<FoundItem>& a, const std::unique_ptr<FoundItem>& b) {
-                  return less(*a, *b);
-              });
+    const std::vector<std::uint32_t> order =
+        SortKeys(items_, static_cast<SortKeys::First>(first)).order();
+    std::vector<std::unique_ptr<FoundItem>> sorted;
+    sorted.reserve(std::max(items_.size(), kReservedSlots));
+    for (const std::uint32_t index : order)
+        sorted.push_back(std::move(items_[index]));
+    items_.swap(sorted);
 }
 
 void ResultsStore::sortByName() {
-    sortWith(lessByName);
+    sortBy(static_cast<int>(SortKeys::First::kNone));
 }
 void ResultsStore::sortByLocation() {
-    sortWith(lessByLocation);
+    sortBy(static_cast<int>(SortKeys::First::kLocation));
 }
 void ResultsStore::sortBySize() {
-    sortWith(lessBySize);
+    sortBy(static_cast<int>(SortKeys::First::kSize));
+}
+void ResultsStore::sortByType() {
+    sortBy(static_cast<int>(SortKeys::First::kType));
 }
 void ResultsStore::sortByModified() {
-    sortWith(lessByModified);
-}
-
-void ResultsStore::sortByType() {
-    // Same order as lessByType, but each item's type text is worked out once instead of
-    // twice per comparison.
-    std::lock_guard<std::mutex> guard(lock_);
-    std::vector<std::string> types;
-    types.reserve(items_.size());
-    for (const auto& item : items_)
-        types.push_back(item->typeText());
-    std::vector<std::size_t> order(items_.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int byType = text::compareNoCase(types[a], types[b]);
-        if (byType != 0)
-            return byType < 0;
-        return lessByName(*items_[a], *items_[b]);
-    });
-    std::vector<std::unique_ptr<FoundItem>> sorted;
-    sorted.reserve(std::max(items_.size(), kReservedSlots));
-    for (std::size_t index : order)
-        sorted.push_back(std::move(items_[index]));
-    items_.swap(sorted);
+    sortBy(static_cast<int>(SortKeys::First::kModified));
 }
 
 std::vector<std::unique_ptr<FoundItem>> ResultsStore::snapshot() const {

@@ -175,15 +175,30 @@ void CDediDurarerView::sortByColumn(int column) {
     verticalScrollBar()->setValue(y);
 }
 
-std::vector<std::string> CDediDurarerView::collectSelection() const {
+std::vector<RowRange> CDediDurarerView::selectedRowRanges() const {
     // Ranges rather than one index per row: Select All on a million rows is one range.
+    // Ranges of a selection may overlap (a row selected twice); they are merged.
+    std::vector<RowRange> ranges;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        ranges.push_back({range.top(), range.bottom()});
+    std::sort(ranges.begin(), ranges.end(),
+              [](const RowRange& a, const RowRange& b) { return a.first < b.first; });
+    std::vector<RowRange> merged;
+    for (const RowRange& range : ranges) {
+        if (!merged.empty() && range.first <= merged.back().last + 1)
+            merged.back().last = std::max(merged.back().last, range.last);
+        else
+            merged.push_back(range);
+    }
+    return merged;
+}
+
+std::vector<std::string> CDediDurarerView::collectSelection() const {
     std::vector<int> rows;
-    for (const QItemSelectionRange& range : selectionModel()->selection()) {
-        for (int row = range.top(); row <= range.bottom(); ++row)
+    for (const RowRange& range : selectedRowRanges()) {
+        for (int row = range.first; row <= range.last; ++row)
             rows.push_back(row);
     }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return model_->fullPaths(rows);
 }
 
@@ -191,7 +206,7 @@ void CDediDurarerView::commitSelection() {
     if (!selectionDirty_ || !doc_)
         return;
     const WaitCursor wait;
-    doc_->showContentsFor(collectSelection());
+    doc_->showContentsForRows(selectedRowRanges());
     selectionDirty_ = false;
 }
 
