@@ -112,7 +112,7 @@ class SortKeys {
             entry.index = static_cast<std::uint32_t>(i);
             entry.kind = item.kind();
             std::uint64_t head = 0;
-            const std::string_view name = nameOf(i);
+            const std::string_view name = std::string_view(names_).substr(nameStart_.back());
             for (std::size_t k = 0; k < 8; ++k)
                 head = (head << 8) | (k < name.size() ? static_cast<unsigned char>(name[k]) : 0u);
             entry.head = head;

@@ -166,9 +166,7 @@ void CDediDurarerView::sortByColumn(int column) {
     // The rows go and come back in the new order: that loses the selection, and the
     // contents view keeps what it shows until the next commit.
     const bool dirty = selectionDirty_;
-    model_->removeAllRows();
-    sortStore(doc_->results, column);
-    appendNewItems();
+    model_->rebuildRows([&] { sortStore(doc_->results, column); });
     selectionDirty_ = dirty;
     updateGeometries();
     horizontalScrollBar()->setValue(x);

@@ -8,6 +8,7 @@
 //   model.removeAllRows();    // when a search starts, before a sort
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,9 @@ class ResultsModel : public QAbstractTableModel {
     // are rows changes nothing and is reported.
     AppendResult appendNewItems();
     void removeAllRows();
+    // Runs `reorder` on the store, then shows every item it holds in its new order: one
+    // reset of the rows instead of removing and inserting a million of them.
+    void rebuildRows(const std::function<void()>& reorder);
     // After the store dropped the item with this full path: removes the row that showed
     // it and returns its index, or -1 when no row did (the item was not shown yet, or the
     // store still holds it).
