@@ -111,16 +111,13 @@ class SortKeys {
             Entry& entry = entries_[i];
             entry.index = static_cast<std::uint32_t>(i);
             entry.kind = item.kind();
-            std::uint64_t head = 0;
             const std::string_view name = std::string_view(names_).substr(nameStart_.back());
-            for (std::size_t k = 0; k < 8; ++k)
-                head = (head << 8) | (k < name.size() ? static_cast<unsigned char>(name[k]) : 0u);
-            entry.head = head;
+            entry.head = headOf(name, 0);
+            entry.nextHead = headOf(name, 8);
         }
         nameStart_.push_back(names_.size());
 
-        locationRank_ = ranks(
-            items, [](const FoundItem& item) { return std::string(item.locationText()); }, true);
+        locationRank_ = locationRanks(items);
         switch (first) {
             case First::kNone:
                 break;
@@ -137,8 +134,7 @@ class SortKeys {
                     entry.first = items[entry.index]->modified;
                 break;
             case First::kType: {
-                const std::vector<std::uint32_t> typeRank = ranks(
-                    items, [](const FoundItem& item) { return item.typeText(); }, false);
+                const std::vector<std::uint32_t> typeRank = typeRanks(items);
                 for (Entry& entry : entries_)
                     entry.first = typeRank[entry.index];
                 break;
@@ -160,10 +156,20 @@ class SortKeys {
   private:
     struct Entry {
         std::int64_t first = 0;
-        std::uint64_t head = 0;
+        std::uint64_t head = 0;  // name bytes 0 to 7, then 8 to 15, as big-endian numbers
+        std::uint64_t nextHead = 0;
         std::uint32_t index = 0;
         int kind = 0;
     };
+
+    // Eight bytes of `name` from `from`, zeros past its end: numbers in the order of the
+    // bytes, as names hold no zero bytes.
+    static std::uint64_t headOf(std::string_view name, std::size_t from) {
+        std::uint64_t head = 0;
+        for (std::size_t k = from; k < from + 8; ++k)
+            head = (head << 8) | (k < name.size() ? static_cast<unsigned char>(name[k]) : 0u);
+        return head;
+    }
 
     std::string_view nameOf(std::size_t i) const {
         return std::string_view(names_).substr(nameStart_[i], nameStart_[i + 1] - nameStart_[i]);
@@ -176,6 +182,8 @@ class SortKeys {
             return a.kind < b.kind;
         if (a.head != b.head)
             return a.head < b.head;
+        if (a.nextHead != b.nextHead)
+            return a.nextHead < b.nextHead;
         const int byName = nameOf(a.index).compare(nameOf(b.index));
         if (byName != 0)
             return byName < 0;
@@ -186,31 +194,65 @@ class SortKeys {
         return a.index < b.index;
     }
 
-    // Each item's rank among the distinct texts `textOf` gives, lower-cased: equal ranks
-    // for texts equal but for case. Texts repeat a lot (folders, types), so each distinct
-    // one is lower-cased and ranked once. With `perLocation` the text depends on the
-    // location alone.
-    template <class TextOf>
-    static std::vector<std::uint32_t> ranks(const std::vector<std::unique_ptr<FoundItem>>& items,
-                                            TextOf textOf, bool perLocation) {
+    // Each item's rank among the distinct locations lower-cased: equal ranks for folders
+    // equal but for case. Items of one folder share its location text, so each distinct
+    // one is lower-cased and ranked once.
+    static std::vector<std::uint32_t> locationRanks(
+        const std::vector<std::unique_ptr<FoundItem>>& items) {
         std::unordered_map<std::string, std::uint32_t> distinct;
         std::vector<std::uint32_t> idOf(items.size());
-        // Items of one folder share its location text: one look-up per run of them.
         const std::string* lastLocation = nullptr;
         std::uint32_t lastId = 0;
         for (std::size_t i = 0; i < items.size(); ++i) {
             const std::string* location = items[i]->location.get();
-            if (perLocation && location && location == lastLocation) {
+            if (location && location == lastLocation) {
                 idOf[i] = lastId;
                 continue;
             }
-            const auto it =
-                distinct.try_emplace(textOf(*items[i]), static_cast<std::uint32_t>(distinct.size()))
-                    .first;
-            idOf[i] = it->second;
+            lastId = distinct
+                         .try_emplace(std::string(items[i]->locationText()),
+                                      static_cast<std::uint32_t>(distinct.size()))
+                         .first->second;
+            idOf[i] = lastId;
             lastLocation = location;
-            lastId = it->second;
         }
+        rankIds(distinct, idOf);
+        return idOf;
+    }
+
+    // Each item's rank among the distinct type texts. A file's type text follows from what
+    // its name has after the last dot (the cache behind typeText() answers the same for
+    // the same default text), so it is asked for once per distinct ending, in item order.
+    static std::vector<std::uint32_t> typeRanks(
+        const std::vector<std::unique_ptr<FoundItem>>& items) {
+        std::unordered_map<std::string, std::uint32_t> distinct;
+        std::unordered_map<std::string_view, std::uint32_t> byEnding;
+        std::vector<std::uint32_t> idOf(items.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const FoundItem& item = *items[i];
+            const std::size_t dot = item.name.rfind('.');
+            const bool memo = item.kind() == FoundItem::kFile && dot != std::string::npos;
+            const std::string_view ending =
+                memo ? std::string_view(item.name).substr(dot) : std::string_view();
+            if (memo) {
+                if (const auto known = byEnding.find(ending); known != byEnding.end()) {
+                    idOf[i] = known->second;
+                    continue;
+                }
+            }
+            idOf[i] =
+                distinct.try_emplace(item.typeText(), static_cast<std::uint32_t>(distinct.size()))
+                    .first->second;
+            if (memo)
+                byEnding.emplace(ending, idOf[i]);
+        }
+        rankIds(distinct, idOf);
+        return idOf;
+    }
+
+    // Replaces each id by the rank of its text among all of `distinct` lower-cased.
+    static void rankIds(const std::unordered_map<std::string, std::uint32_t>& distinct,
+                        std::vector<std::uint32_t>& idOf) {
         std::vector<std::pair<std::string, std::uint32_t>> lowered;
         lowered.reserve(distinct.size());
         for (const auto& [textValue, id] : distinct)
@@ -225,7 +267,6 @@ class SortKeys {
         }
         for (std::uint32_t& id : idOf)
             id = rankOfId[id];
-        return idOf;
     }
 
     std::vector<Entry> entries_;
