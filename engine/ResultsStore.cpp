@@ -195,47 +195,55 @@ class SortKeys {
     }
 
     // Each item's rank among the distinct locations lower-cased: equal ranks for folders
-    // equal but for case. Items of one folder share its location text, so each distinct
-    // one is lower-cased and ranked once.
+    // equal but for case. Items of one folder share its location text, so each shared
+    // text is looked up once, and each distinct one lower-cased and ranked once.
     static std::vector<std::uint32_t> locationRanks(
         const std::vector<std::unique_ptr<FoundItem>>& items) {
         std::unordered_map<std::string, std::uint32_t> distinct;
+        std::unordered_map<const std::string*, std::uint32_t> byText;
         std::vector<std::uint32_t> idOf(items.size());
-        const std::string* lastLocation = nullptr;
-        std::uint32_t lastId = 0;
         for (std::size_t i = 0; i < items.size(); ++i) {
             const std::string* location = items[i]->location.get();
-            if (location && location == lastLocation) {
-                idOf[i] = lastId;
+            const auto shared = byText.find(location);
+            if (shared != byText.end()) {
+                idOf[i] = shared->second;
                 continue;
             }
-            lastId = distinct
-                         .try_emplace(std::string(items[i]->locationText()),
-                                      static_cast<std::uint32_t>(distinct.size()))
-                         .first->second;
-            idOf[i] = lastId;
-            lastLocation = location;
+            idOf[i] = distinct
+                          .try_emplace(std::string(items[i]->locationText()),
+                                       static_cast<std::uint32_t>(distinct.size()))
+                          .first->second;
+            byText.emplace(location, idOf[i]);
         }
         rankIds(distinct, idOf);
         return idOf;
     }
 
     // Each item's rank among the distinct type texts. A file's type text follows from what
-    // its name has after the last dot (the cache behind typeText() answers the same for
-    // the same default text), so it is asked for once per distinct ending, in item order.
+    // its path has after the last dot (the cache behind typeText() answers the same for
+    // the same default text): from its name's ending, or, for a name and a folder without
+    // a dot, from nothing at all. So it is asked for once per distinct ending, in item order.
     static std::vector<std::uint32_t> typeRanks(
         const std::vector<std::unique_ptr<FoundItem>>& items) {
         std::unordered_map<std::string, std::uint32_t> distinct;
         std::unordered_map<std::string_view, std::uint32_t> byEnding;
+        std::unordered_map<const std::string*, std::uint32_t> byFolder;
         std::vector<std::uint32_t> idOf(items.size());
         for (std::size_t i = 0; i < items.size(); ++i) {
             const FoundItem& item = *items[i];
+            const bool file = item.kind() == FoundItem::kFile;
             const std::size_t dot = item.name.rfind('.');
-            const bool memo = item.kind() == FoundItem::kFile && dot != std::string::npos;
             const std::string_view ending =
-                memo ? std::string_view(item.name).substr(dot) : std::string_view();
-            if (memo) {
+                dot != std::string::npos ? std::string_view(item.name).substr(dot) : "";
+            const std::string* folder = item.location.get();
+            const bool plain = folder && folder->find('.') == std::string::npos;
+            if (file && dot != std::string::npos) {
                 if (const auto known = byEnding.find(ending); known != byEnding.end()) {
+                    idOf[i] = known->second;
+                    continue;
+                }
+            } else if (file && plain) {
+                if (const auto known = byFolder.find(folder); known != byFolder.end()) {
                     idOf[i] = known->second;
                     continue;
                 }
@@ -243,8 +251,10 @@ class SortKeys {
             idOf[i] =
                 distinct.try_emplace(item.typeText(), static_cast<std::uint32_t>(distinct.size()))
                     .first->second;
-            if (memo)
+            if (file && dot != std::string::npos)
                 byEnding.emplace(ending, idOf[i]);
+            else if (file && plain)
+                byFolder.emplace(folder, idOf[i]);
         }
         rankIds(distinct, idOf);
         return idOf;
