@@ -58,38 +58,80 @@ void LazyContentsLayout::reset() {
     summaries_.clear();
 }
 
+int LazyContentsLayout::blockSize(std::size_t block) const {
+    return std::min(kBlockSize, count_ - static_cast<int>(block) * kBlockSize);
+}
+
+int LazyContentsLayout::itemHeight(int item) const {
+    const Block& block = blocks_[static_cast<std::size_t>(item / kBlockSize)];
+    return block.heights.empty() ? typical_
+                                 : block.heights[static_cast<std::size_t>(item % kBlockSize)];
+}
+
+bool LazyContentsLayout::laidOut(int item) const {
+    const Block& block = blocks_[static_cast<std::size_t>(item / kBlockSize)];
+    return !block.laidOut.empty() && block.laidOut[static_cast<std::size_t>(item % kBlockSize)];
+}
+
 std::int64_t LazyContentsLayout::prefix(int count) const {
     std::int64_t sum = 0;
-    for (int i = count; i > 0; i -= i & -i)
-        sum += tree_[static_cast<std::size_t>(i)];
+    const int whole = count / kBlockSize;
+    for (int b = whole; b > 0; b -= b & -b)
+        sum += blockTree_[static_cast<std::size_t>(b)];
+    const int rest = count % kBlockSize;
+    if (rest == 0)
+        return sum;
+    const Block& block = blocks_[static_cast<std::size_t>(whole)];
+    if (block.heights.empty())
+        return sum + static_cast<std::int64_t>(typical_) * rest;
+    for (int k = 0; k < rest; ++k)
+        sum += block.heights[static_cast<std::size_t>(k)];
     return sum;
 }
 
 void LazyContentsLayout::setHeight(int item, int height) {
-    const int delta = height - heights_[static_cast<std::size_t>(item)];
-    if (delta == 0)
-        return;
-    heights_[static_cast<std::size_t>(item)] = height;
-    const int n = itemCount();
-    for (int i = item + 1; i <= n; i += i & -i)
-        tree_[static_cast<std::size_t>(i)] += delta;
+    Block& block = blocks_[static_cast<std::size_t>(item / kBlockSize)];
+    if (block.heights.empty()) {
+        const auto size =
+            static_cast<std::size_t>(blockSize(static_cast<std::size_t>(item / kBlockSize)));
+        block.heights.assign(size, typical_);
+        block.laidOut.assign(size, false);
+    }
+    int& stored = block.heights[static_cast<std::size_t>(item % kBlockSize)];
+    const int delta = height - stored;
+    stored = height;
+    block.laidOut[static_cast<std::size_t>(item % kBlockSize)] = true;
+    const int blocks = static_cast<int>(blocks_.size());
+    for (int b = item / kBlockSize + 1; b <= blocks; b += b & -b)
+        blockTree_[static_cast<std::size_t>(b)] += delta;
 }
 
 int LazyContentsLayout::itemAt(std::int64_t y) const {
-    const int n = itemCount();
-    if (n == 0)
+    if (count_ == 0)
         return 0;
-    // The number of items that end at or above y, found by descending the tree.
-    int position = 0;
+    // The blocks that end at or above y, found by descending the tree, then the items.
+    const int blocks = static_cast<int>(blocks_.size());
+    int whole = 0;
     std::int64_t rest = y;
-    for (int step = std::bit_floor(static_cast<unsigned>(n)); step > 0; step >>= 1) {
-        const int next = position + step;
-        if (next <= n && tree_[static_cast<std::size_t>(next)] <= rest) {
-            position = next;
-            rest -= tree_[static_cast<std::size_t>(next)];
+    for (int step = static_cast<int>(std::bit_floor(static_cast<unsigned>(blocks))); step > 0;
+         step >>= 1) {
+        const int next = whole + step;
+        if (next <= blocks && blockTree_[static_cast<std::size_t>(next)] <= rest) {
+            whole = next;
+            rest -= blockTree_[static_cast<std::size_t>(next)];
         }
     }
-    return std::clamp(position, 0, n - 1);
+    if (whole >= blocks)
+        return count_ - 1;
+    int item = whole * kBlockSize;
+    const int end = item + blockSize(static_cast<std::size_t>(whole));
+    for (; item < end - 1; ++item) {
+        const int height = itemHeight(item);
+        if (rest < height)
+            break;
+        rest -= height;
+    }
+    return item;
 }
 
 int LazyContentsLayout::estimate(const FoundItem& item, const ContentsStyles& styles) const {
@@ -134,13 +176,16 @@ void LazyContentsLayout::estimateAll(const std::vector<FoundItem*>& items,
                             ? static_cast<int>((sampled + static_cast<std::int64_t>(samples) / 2) /
                                                static_cast<std::int64_t>(samples))
                             : 0;
-    heights_.assign(n, typical);
-    heights_.shrink_to_fit();
-    laidOut_.assign(n, false);
-    tree_.assign(n + 1, 0);
-    for (std::size_t i = 1; i <= n; ++i) {
-        // Each node sums the heights of the i & -i items that end at i.
-        tree_[i] = static_cast<std::int64_t>(typical) * static_cast<std::int64_t>(i & (~i + 1));
+    count_ = static_cast<int>(n);
+    typical_ = typical;
+    blocks_.assign((n + kBlockSize - 1) / kBlockSize, Block());
+    blocks_.shrink_to_fit();
+    blockTree_.assign(blocks_.size() + 1, 0);
+    for (std::size_t b = 1; b <= blocks_.size(); ++b) {
+        blockTree_[b] += static_cast<std::int64_t>(typical) * blockSize(b - 1);
+        const std::size_t parent = b + (b & (~b + 1));
+        if (parent <= blocks_.size())
+            blockTree_[parent] += blockTree_[b];
     }
     widest_ = 0;
     lastTop_ = -1;
@@ -168,7 +213,6 @@ int LazyContentsLayout::layOut(const std::vector<FoundItem*>& items, int i, int 
     widest_ = std::max(widest_, pen.maxX);
     const int height = pen.y - y;
     setHeight(i, height);
-    laidOut_[static_cast<std::size_t>(i)] = true;
     return height;
 }
 

@@ -32,13 +32,13 @@ class LazyContentsLayout {
     // Forgets every height, as for a new list of shown items.
     void reset();
 
-    int itemCount() const { return static_cast<int>(heights_.size()); }
+    int itemCount() const { return count_; }
     std::int64_t totalHeight() const { return prefix(itemCount()); }
     // The widest x reached by the items laid out so far.
     int widest() const { return widest_; }
     std::int64_t itemTop(int item) const { return prefix(item); }
-    int itemHeight(int item) const { return heights_[static_cast<std::size_t>(item)]; }
-    bool laidOut(int item) const { return laidOut_[static_cast<std::size_t>(item)]; }
+    int itemHeight(int item) const;
+    bool laidOut(int item) const;
     // The item whose rows hold y; the last item for y at or below the end.
     int itemAt(std::int64_t y) const;
 
@@ -77,9 +77,18 @@ class LazyContentsLayout {
     int widest_ = 0;
     std::int64_t lastTop_ = -1;
     int lastFirst_ = -1;
-    std::vector<int> heights_;
-    std::vector<std::int64_t> tree_;  // Fenwick tree over heights_
-    std::vector<bool> laidOut_;
+    // Items come in blocks; a block keeps heights of its own only once one of its items
+    // has been laid out, so a million shown items cost a thousand blocks until scrolled.
+    static constexpr int kBlockSize = 1024;
+    struct Block {
+        std::vector<int> heights;  // empty: every item has the typical height
+        std::vector<bool> laidOut;
+    };
+    int blockSize(std::size_t block) const;
+    int count_ = 0;
+    int typical_ = 0;
+    std::vector<Block> blocks_;
+    std::vector<std::int64_t> blockTree_;  // Fenwick tree over the blocks' heights
     // Summary lines of recently painted items with their wraps, by item index.
     std::unordered_map<int, HitLine> summaries_;
 };
