@@ -1,7 +1,6 @@
 #include "engine/ResultsStore.h"
 
 #include <algorithm>
-#include <numeric>
 #include <string>
 #include <unordered_map>
 

@@ -5,7 +5,8 @@
 // appended so far, so the list may lag the store by one batch while a search runs:
 //
 //   model.appendNewItems();   // on each new-results message: one insert for the batch
-//   model.removeAllRows();    // when a search starts, before a sort
+//   model.removeAllRows();    // when a search starts
+//   model.rebuildRows(sort);  // a sort: one reset, every item in its new order
 #pragma once
 
 #include <functional>
