@@ -100,6 +100,10 @@ CDediDurarerView::CDediDurarerView(CDediDurarerDoc* doc, QWidget* parent)
     setSortingEnabled(false);
     setIconSize(QSize(IconCache::kSmallIconSize, IconCache::kSmallIconSize));
     setUpColumns();
+    // At every paint the header asks whether each column is wholly selected, which walks
+    // every row: with a million rows selected, most of a paint. Its sections show no
+    // selection anyway, so it gets a selection of its own that stays empty.
+    horizontalHeader()->setSelectionModel(new QItemSelectionModel(model_, this));
 
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { selectionDirty_ = true; });
