@@ -3,7 +3,8 @@
 # benchmark tree once, and times Scoutwell against find, fd, grep and ripgrep on the
 # same files, warm cache, whole processes. Prints one table row per case with the
 # medians, the peers' times, our time as a ratio of each, and the peak memory; then
-# checks that our (file, line) pairs equal grep's for the contents cases.
+# checks that our (file, line) pairs equal grep's for the contents cases. window-bench then
+# times the search window with a million results.
 #
 # Environment: BENCH_BUILD_DIR (build-bench), BENCH_CACHE (the generated tree's parent),
 # BENCH_RUNS (5 timed runs after one warm-up), BENCH_QUICK=1 (fewer cases and runs).
@@ -39,8 +40,8 @@ fd_program=$(command -v fdfind || command -v fd)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSCOUTWELL_BUILD_TESTS=OFF \
     >/dev/null
-cmake --build "$build" --target scoutwell runstat make-corpus engine-bench regex-probe -- -j2 \
-    >/dev/null
+cmake --build "$build" --target scoutwell runstat make-corpus engine-bench regex-probe window-bench \
+    -- -j2 >/dev/null
 bin=$build/bin
 
 if [ ! -d "$corpus" ]; then
@@ -124,6 +125,10 @@ row "(a*)?x9 b, 30,000 a's <=0.1s" "$o" "grep -E" "$g"
 
 echo
 "$bin/engine-bench" memory 1000000 | awk '{ printf "ResultsStore, %s name-only files: %s bytes per item beyond the names (target <= 150)\n", $2, $8 }'
+
+# The search window with a million results, offscreen: Select All, the contents view,
+# sorting, appending and the window's memory per row, each beside its target.
+QT_QPA_PLATFORM=offscreen "$bin/window-bench" 1000000
 
 # Same (file, line) pairs as grep over the same regular files and file links. A line
 # longer than one piece is listed once per piece that holds a hit, grep lists it once, so

@@ -1,7 +1,6 @@
 #include "engine/ResultsStore.h"
 
 #include <algorithm>
-#include <numeric>
 #include <string>
 #include <unordered_map>
 
@@ -85,49 +84,233 @@ std::size_t ResultsStore::count() const {
     return items_.size();
 }
 
-template <class Less>
-void ResultsStore::sortWith(Less less) {
+namespace {
+
+// What one sort compares, made once per sort instead of once per comparison: each item's
+// name lower-cased (and its first eight bytes as a number), the rank of its location among
+// all distinct locations lower-cased, and the sort's own first key. Comparing these gives
+// the order of the lessBy comparators; ties left by them keep the items' previous order.
+class SortKeys {
+  public:
+    enum class First { kNone, kLocation, kSize, kType, kModified };
+
+    SortKeys(const std::vector<std::unique_ptr<FoundItem>>& items, First first) {
+        const std::size_t n = items.size();
+        entries_.resize(n);
+        nameStart_.reserve(n + 1);
+        std::size_t bytes = 0;
+        for (const auto& item : items)
+            bytes += item->name.size();
+        names_.reserve(bytes);
+        for (std::size_t i = 0; i < n; ++i) {
+            const FoundItem& item = *items[i];
+            nameStart_.push_back(names_.size());
+            names_ += item.name;
+            text::toLowerInPlace(names_.data() + nameStart_.back(), item.name.size());
+            Entry& entry = entries_[i];
+            entry.index = static_cast<std::uint32_t>(i);
+            entry.kind = item.kind();
+            const std::string_view name = std::string_view(names_).substr(nameStart_.back());
+            entry.head = headOf(name, 0);
+            entry.nextHead = headOf(name, 8);
+        }
+        nameStart_.push_back(names_.size());
+
+        locationRank_ = locationRanks(items);
+        switch (first) {
+            case First::kNone:
+                break;
+            case First::kLocation:
+                for (Entry& entry : entries_)
+                    entry.first = locationRank_[entry.index];
+                break;
+            case First::kSize:
+                for (Entry& entry : entries_)
+                    entry.first = items[entry.index]->size;
+                break;
+            case First::kModified:
+                for (Entry& entry : entries_)
+                    entry.first = items[entry.index]->modified;
+                break;
+            case First::kType: {
+                const std::vector<std::uint32_t> typeRank = typeRanks(items);
+                for (Entry& entry : entries_)
+                    entry.first = typeRank[entry.index];
+                break;
+            }
+        }
+    }
+
+    // The items' indexes in sorted order.
+    std::vector<std::uint32_t> order() {
+        std::sort(entries_.begin(), entries_.end(),
+                  [this](const Entry& a, const Entry& b) { return less(a, b); });
+        std::vector<std::uint32_t> sorted;
+        sorted.reserve(entries_.size());
+        for (const Entry& entry : entries_)
+            sorted.push_back(entry.index);
+        return sorted;
+    }
+
+  private:
+    struct Entry {
+        std::int64_t first = 0;
+        std::uint64_t head = 0;  // name bytes 0 to 7, then 8 to 15, as big-endian numbers
+        std::uint64_t nextHead = 0;
+        std::uint32_t index = 0;
+        int kind = 0;
+    };
+
+    // Eight bytes of `name` from `from`, zeros past its end: numbers in the order of the
+    // bytes, as names hold no zero bytes.
+    static std::uint64_t headOf(std::string_view name, std::size_t from) {
+        std::uint64_t head = 0;
+        for (std::size_t k = from; k < from + 8; ++k)
+            head = (head << 8) | (k < name.size() ? static_cast<unsigned char>(name[k]) : 0u);
+        return head;
+    }
+
+    std::string_view nameOf(std::size_t i) const {
+        return std::string_view(names_).substr(nameStart_[i], nameStart_[i + 1] - nameStart_[i]);
+    }
+
+    bool less(const Entry& a, const Entry& b) const {
+        if (a.first != b.first)
+            return a.first < b.first;
+        if (a.kind != b.kind)
+            return a.kind < b.kind;
+        if (a.head != b.head)
+            return a.head < b.head;
+        if (a.nextHead != b.nextHead)
+            return a.nextHead < b.nextHead;
+        const int byName = nameOf(a.index).compare(nameOf(b.index));
+        if (byName != 0)
+            return byName < 0;
+        const std::uint32_t locationA = locationRank_[a.index];
+        const std::uint32_t locationB = locationRank_[b.index];
+        if (locationA != locationB)
+            return locationA < locationB;
+        return a.index < b.index;
+    }
+
+    // Each item's rank among the distinct locations lower-cased: equal ranks for folders
+    // equal but for case. Items of one folder share its location text, so each shared
+    // text is looked up once, and each distinct one lower-cased and ranked once.
+    static std::vector<std::uint32_t> locationRanks(
+        const std::vector<std::unique_ptr<FoundItem>>& items) {
+        std::unordered_map<std::string, std::uint32_t> distinct;
+        std::unordered_map<const std::string*, std::uint32_t> byText;
+        std::vector<std::uint32_t> idOf(items.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const std::string* location = items[i]->location.get();
+            const auto shared = byText.find(location);
+            if (shared != byText.end()) {
+                idOf[i] = shared->second;
+                continue;
+            }
+            idOf[i] = distinct
+                          .try_emplace(std::string(items[i]->locationText()),
+                                       static_cast<std::uint32_t>(distinct.size()))
+                          .first->second;
+            byText.emplace(location, idOf[i]);
+        }
+        rankIds(distinct, idOf);
+        return idOf;
+    }
+
+    // Each item's rank among the distinct type texts. A file's type text follows from what
+    // its path has after the last dot (the cache behind typeText() answers the same for
+    // the same default text): from its name's ending, or, for a name and a folder without
+    // a dot, from nothing at all. So it is asked for once per distinct ending, in item order.
+    static std::vector<std::uint32_t> typeRanks(
+        const std::vector<std::unique_ptr<FoundItem>>& items) {
+        std::unordered_map<std::string, std::uint32_t> distinct;
+        std::unordered_map<std::string_view, std::uint32_t> byEnding;
+        std::unordered_map<const std::string*, std::uint32_t> byFolder;
+        std::vector<std::uint32_t> idOf(items.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const FoundItem& item = *items[i];
+            const bool file = item.kind() == FoundItem::kFile;
+            const std::size_t dot = item.name.rfind('.');
+            const std::string_view ending =
+                dot != std::string::npos ? std::string_view(item.name).substr(dot) : "";
+            const std::string* folder = item.location.get();
+            const bool plain = folder && folder->find('.') == std::string::npos;
+            if (file && dot != std::string::npos) {
+                if (const auto known = byEnding.find(ending); known != byEnding.end()) {
+                    idOf[i] = known->second;
+                    continue;
+                }
+            } else if (file && plain) {
+                if (const auto known = byFolder.find(folder); known != byFolder.end()) {
+                    idOf[i] = known->second;
+                    continue;
+                }
+            }
+            idOf[i] =
+                distinct.try_emplace(item.typeText(), static_cast<std::uint32_t>(distinct.size()))
+                    .first->second;
+            if (file && dot != std::string::npos)
+                byEnding.emplace(ending, idOf[i]);
+            else if (file && plain)
+                byFolder.emplace(folder, idOf[i]);
+        }
+        rankIds(distinct, idOf);
+        return idOf;
+    }
+
+    // Replaces each id by the rank of its text among all of `distinct` lower-cased.
+    static void rankIds(const std::unordered_map<std::string, std::uint32_t>& distinct,
+                        std::vector<std::uint32_t>& idOf) {
+        std::vector<std::pair<std::string, std::uint32_t>> lowered;
+        lowered.reserve(distinct.size());
+        for (const auto& [textValue, id] : distinct)
+            lowered.emplace_back(text::toLower(textValue), id);
+        std::sort(lowered.begin(), lowered.end());
+        std::vector<std::uint32_t> rankOfId(distinct.size());
+        std::uint32_t rank = 0;
+        for (std::size_t k = 0; k < lowered.size(); ++k) {
+            if (k > 0 && lowered[k].first != lowered[k - 1].first)
+                ++rank;
+            rankOfId[lowered[k].second] = rank;
+        }
+        for (std::uint32_t& id : idOf)
+            id = rankOfId[id];
+    }
+
+    std::vector<Entry> entries_;
+    std::string names_;
+    std::vector<std::size_t> nameStart_;
+    std::vector<std::uint32_t> locationRank_;
+};
+
+}  // namespace
+
+void ResultsStore::sortBy(int first) {
     std::lock_guard<std::mutex> guard(lock_);
-    std::sort(items_.begin(), items_.end(),
-              [&less](const std::unique_ptr<FoundItem>& a, const std::unique_ptr<FoundItem>& b) {
-                  return less(*a, *b);
-              });
+    const std::vector<std::uint32_t> order =
+        SortKeys(items_, static_cast<SortKeys::First>(first)).order();
+    std::vector<std::unique_ptr<FoundItem>> sorted;
+    sorted.reserve(std::max(items_.size(), kReservedSlots));
+    for (const std::uint32_t index : order)
+        sorted.push_back(std::move(items_[index]));
+    items_.swap(sorted);
 }
 
 void ResultsStore::sortByName() {
-    sortWith(lessByName);
+    sortBy(static_cast<int>(SortKeys::First::kNone));
 }
 void ResultsStore::sortByLocation() {
-    sortWith(lessByLocation);
+    sortBy(static_cast<int>(SortKeys::First::kLocation));
 }
 void ResultsStore::sortBySize() {
-    sortWith(lessBySize);
+    sortBy(static_cast<int>(SortKeys::First::kSize));
+}
+void ResultsStore::sortByType() {
+    sortBy(static_cast<int>(SortKeys::First::kType));
 }
 void ResultsStore::sortByModified() {
-    sortWith(lessByModified);
-}
-
-void ResultsStore::sortByType() {
-    // Same order as lessByType, but each item's type text is worked out once instead of
-    // twice per comparison.
-    std::lock_guard<std::mutex> guard(lock_);
-    std::vector<std::string> types;
-    types.reserve(items_.size());
-    for (const auto& item : items_)
-        types.push_back(item->typeText());
-    std::vector<std::size_t> order(items_.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int byType = text::compareNoCase(types[a], types[b]);
-        if (byType != 0)
-            return byType < 0;
-        return lessByName(*items_[a], *items_[b]);
-    });
-    std::vector<std::unique_ptr<FoundItem>> sorted;
-    sorted.reserve(std::max(items_.size(), kReservedSlots));
-    for (std::size_t index : order)
-        sorted.push_back(std::move(items_[index]));
-    items_.swap(sorted);
+    sortBy(static_cast<int>(SortKeys::First::kModified));
 }
 
 std::vector<std::unique_ptr<FoundItem>> ResultsStore::snapshot() const {

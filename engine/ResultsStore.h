@@ -56,8 +56,8 @@ class ResultsStore : public FoundItemSink {
   private:
     // The first item with this full path, or nullptr; the caller holds the lock.
     FoundItem* firstWithPath(std::string_view fullPath) const;
-    template <class Less>
-    void sortWith(Less less);
+    // Sorts by the given first key, then by kind, name and location.
+    void sortBy(int first);
 
     mutable std::mutex lock_;
     std::vector<std::unique_ptr<FoundItem>> items_;

@@ -117,6 +117,10 @@ CDediDurarerView::CDediDurarerView(CDediDurarerDoc* doc, QWidget* parent)
     setDragDropMode(QAbstractItemView::DragOnly);
     setDefaultDropAction(Qt::CopyAction);
     setUpColumns();
+    // At every paint the header asks whether each column is wholly selected, which walks
+    // every row: with a million rows selected, most of a paint. Its sections show no
+    // selection anyway, so it gets a selection of its own that stays empty.
+    horizontalHeader()->setSelectionModel(new QItemSelectionModel(model_, this));
 
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { selectionDirty_ = true; });
@@ -183,24 +187,37 @@ void CDediDurarerView::sortByColumn(int column) {
     // The rows go and come back in the new order: that loses the selection, and the
     // contents view keeps what it shows until the next commit.
     const bool dirty = selectionDirty_;
-    model_->removeAllRows();
-    sortStore(doc_->results, column);
-    appendNewItems();
+    model_->rebuildRows([&] { sortStore(doc_->results, column); });
     selectionDirty_ = dirty;
     updateGeometries();
     horizontalScrollBar()->setValue(x);
     verticalScrollBar()->setValue(y);
 }
 
-std::vector<std::string> CDediDurarerView::collectSelection() const {
+std::vector<RowRange> CDediDurarerView::selectedRowRanges() const {
     // Ranges rather than one index per row: Select All on a million rows is one range.
+    // Ranges of a selection may overlap (a row selected twice); they are merged.
+    std::vector<RowRange> ranges;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        ranges.push_back({range.top(), range.bottom()});
+    std::sort(ranges.begin(), ranges.end(),
+              [](const RowRange& a, const RowRange& b) { return a.first < b.first; });
+    std::vector<RowRange> merged;
+    for (const RowRange& range : ranges) {
+        if (!merged.empty() && range.first <= merged.back().last + 1)
+            merged.back().last = std::max(merged.back().last, range.last);
+        else
+            merged.push_back(range);
+    }
+    return merged;
+}
+
+std::vector<std::string> CDediDurarerView::collectSelection() const {
     std::vector<int> rows;
-    for (const QItemSelectionRange& range : selectionModel()->selection()) {
-        for (int row = range.top(); row <= range.bottom(); ++row)
+    for (const RowRange& range : selectedRowRanges()) {
+        for (int row = range.first; row <= range.last; ++row)
             rows.push_back(row);
     }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return model_->fullPaths(rows);
 }
 
@@ -208,7 +225,7 @@ void CDediDurarerView::commitSelection() {
     if (!selectionDirty_ || !doc_)
         return;
     const WaitCursor wait;
-    doc_->showContentsFor(collectSelection());
+    doc_->showContentsForRows(selectedRowRanges());
     selectionDirty_ = false;
 }
 

@@ -19,6 +19,7 @@ namespace scoutwell {
 
 class CDediDurarerDoc;
 class ResultsModel;
+struct RowRange;
 class SettingsStore;
 
 inline constexpr const char* kMoreRowsThanFound = "Control has more items than has been found!";
@@ -44,6 +45,8 @@ class CDediDurarerView : public QTableView, public CommandTarget {
     void sortByColumn(int column);
     // The full paths of the selected rows, in row order.
     std::vector<std::string> collectSelection() const;
+    // The selected rows as ranges, in row order, none overlapping.
+    std::vector<RowRange> selectedRowRanges() const;
     // Tells the document the selection when it changed since it was last told.
     void commitSelection();
     bool selectionDirty() const { return selectionDirty_; }

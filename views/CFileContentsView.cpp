@@ -11,8 +11,10 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "app/core/Settings.h"
 #include "app/gui/CDediDurarerDoc.h"
@@ -223,23 +225,29 @@ void CFileContentsView::paintEvent(QPaintEvent*) {
     prepareScreen();
     const int scrollX = horizontalScrollBar()->value();
     const int scrollY = verticalScrollBar()->value();
-    painter.translate(-scrollX, -scrollY);
+    // The layout paints from the scroll position down, so the painter only moves sideways.
+    painter.translate(-scrollX, 0);
 
+    // Only the shown items that meet the viewport are laid out and drawn; the others keep
+    // the heights they had, estimated until they are first shown.
     const ContentsOptions options = readOptions();
-    ContentsLayoutRequest request;
-    request.items = doc_ ? &doc_->shownItems : nullptr;
-    request.width = options.wordWrap ? viewport()->width() : 0;
-    request.render = true;
-    request.boldSummary = boldSummary();
+    static const std::vector<FoundItem*> noItems;
+    const std::vector<FoundItem*>& items = doc_ ? doc_->shownItems : noItems;
+    const int width = options.wordWrap ? viewport()->width() : 0;
     QtContentsDevice device(*viewport(), &painter, screenFonts_, false);
-    drawContents(request, device, options);
-
+    const std::int64_t top =
+        layout_.paint(items, device, options, boldSummary(), width, scrollY, viewport()->height());
+    constexpr std::int64_t kLargestScroll = std::numeric_limits<int>::max();
+    ContentsLayoutRequest request;
+    request.extent = ContentsRect{
+        0, 0, layout_.widest(), static_cast<int>(std::min(layout_.totalHeight(), kLargestScroll))};
     const QFont screenFont = screenFonts_.regular ? *screenFonts_.regular : painter.font();
     if (!doc_ || doc_->shownItems.empty()) {
         const QString intro = QString::fromLatin1(kContentsViewIntro);
         const QRect client(0, 0, viewport()->width(), viewport()->height());
         const int flags = Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop;
         painter.setFont(screenFont);
+        painter.translate(0, -scrollY);
         const QRect measured = painter.boundingRect(client, flags, intro);
         painter.drawText(QRect(0, 0, client.width(), measured.height()), flags, intro);
         request.extent = ContentsRect{0, 0, 0, measured.height()};
@@ -249,6 +257,12 @@ void CFileContentsView::paintEvent(QPaintEvent*) {
     const QFontMetrics metrics(screenFont, viewport());
     horizontalScrollBar()->setRange(0, std::max(0, request.extent.right - viewport()->width()));
     verticalScrollBar()->setRange(0, std::max(0, request.extent.bottom - viewport()->height()));
+    if (top != scrollY) {
+        // Rows laid out above the viewport moved what was on show; follow it without a
+        // second paint.
+        const QSignalBlocker quiet(verticalScrollBar());
+        verticalScrollBar()->setValue(static_cast<int>(std::min(top, kLargestScroll)));
+    }
     horizontalScrollBar()->setPageStep(viewport()->width());
     verticalScrollBar()->setPageStep(viewport()->height());
     horizontalScrollBar()->setSingleStep(std::max(1, metrics.averageCharWidth()));
@@ -267,6 +281,9 @@ void CFileContentsView::customEvent(QEvent* event) {
     switch (message->message()) {
         case WM_SEARCH_STARTED:
         case WM_SHOW_CONTENTS:
+            layout_.reset();
+            repaintNow();
+            break;
         case WM_TOGGLE_WORDWRAP:
             repaintNow();
             break;

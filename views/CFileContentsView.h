@@ -10,6 +10,7 @@
 
 #include "app/gui/Document.h"
 #include "views/ContentsLayout.h"
+#include "views/LazyContentsLayout.h"
 
 class QPrinter;
 class QPainter;
@@ -114,6 +115,7 @@ class CFileContentsView : public QAbstractScrollArea, public CommandTarget {
     int printPageIndex_ = 0;
     ContentsLayoutRequest printCount_;
     ContentsRect screenExtent_;
+    LazyContentsLayout layout_;
 };
 
 }  // namespace scoutwell

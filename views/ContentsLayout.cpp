@@ -182,33 +182,64 @@ void drawText(ContentsPen& pen, ContentsDevice& device, std::string_view text) {
     drawHitLine(pen, device, line, std::nullopt);
 }
 
+ContentsStyles::ContentsStyles(const ContentsDevice& device, const ContentsOptions& options) {
+    const bool printing = device.printing();
+    const int gap = device.pixelsPerInchX() / 20;
+    numberColumn = device.textWidth(ContentsFontRole::kRegular, kLineNumberColumnText);
+    const int regularHeight = device.fontHeight(ContentsFontRole::kRegular);
+    boldSummary = {ContentsFontRole::kBold,
+                   false,
+                   0,
+                   gap,
+                   options.highlightColour,
+                   device.fontHeight(ContentsFontRole::kBold)};
+    plainSummary = {ContentsFontRole::kRegular, options.wordWrap, 0, gap,
+                    options.highlightColour,    regularHeight};
+    hit = {ContentsFontRole::kRegular,
+           printing || options.wordWrap,
+           numberColumn,
+           gap,
+           options.highlightColour,
+           regularHeight};
+    number = {ContentsFontRole::kRegular,
+              printing || options.wordWrap,
+              0,
+              gap,
+              options.highlightColour,
+              regularHeight};
+}
+
+void drawItem(ContentsPen& pen, ContentsDevice& device, const ContentsStyles& styles,
+              const FoundItem& item, const HitLine* summary, int startLine, int& lastLine) {
+    const ContentsLayoutRequest& request = *pen.request;
+    const auto stopped = [&] { return request.pageLimit != 0 && pen.page >= request.pageLimit; };
+    pen.style = request.boldSummary ? &styles.boldSummary : &styles.plainSummary;
+    if (summary)
+        drawHitLine(pen, device, *summary, std::nullopt);
+    else
+        drawText(pen, device, item.summaryText());
+    for (int j = std::max(startLine, 0); j < static_cast<int>(item.hits.size()); ++j) {
+        if (stopped())
+            break;
+        ContentsPen numberPen = pen;
+        pen.style = &styles.hit;
+        drawHitLine(pen, device, item.hits[static_cast<std::size_t>(j)], ContentsFontRole::kBold);
+        if (pen.page != numberPen.page) {
+            numberPen.page = pen.page;
+            numberPen.y = pen.originY;
+        }
+        numberPen.style = &styles.number;
+        drawText(
+            numberPen, device,
+            text::format(kLineNumberFormat, item.hits[static_cast<std::size_t>(j)].lineNumber));
+        lastLine = j;
+    }
+}
+
 void drawContents(ContentsLayoutRequest& request, ContentsDevice& device,
                   const ContentsOptions& options) {
     const bool printing = device.printing();
-    const int gap = device.pixelsPerInchX() / 20;
-    const int numberWidth = device.textWidth(ContentsFontRole::kRegular, kLineNumberColumnText);
-    const int regularHeight = device.fontHeight(ContentsFontRole::kRegular);
-
-    const ContentsStyle summaryStyle{ContentsFontRole::kBold,
-                                     false,
-                                     0,
-                                     gap,
-                                     options.highlightColour,
-                                     device.fontHeight(ContentsFontRole::kBold)};
-    const ContentsStyle plainSummaryStyle{ContentsFontRole::kRegular, options.wordWrap, 0, gap,
-                                          options.highlightColour,    regularHeight};
-    const ContentsStyle hitStyle{ContentsFontRole::kRegular,
-                                 printing || options.wordWrap,
-                                 numberWidth,
-                                 gap,
-                                 options.highlightColour,
-                                 regularHeight};
-    const ContentsStyle numberStyle{ContentsFontRole::kRegular,
-                                    printing || options.wordWrap,
-                                    0,
-                                    gap,
-                                    options.highlightColour,
-                                    regularHeight};
+    const ContentsStyles styles(device, options);
 
     ContentsPen pen;
     pen.request = &request;
@@ -216,38 +247,17 @@ void drawContents(ContentsLayoutRequest& request, ContentsDevice& device,
     pen.originY = request.topMargin;
     pen.y = request.topMargin;
 
-    const auto stopped = [&] { return request.pageLimit != 0 && pen.page >= request.pageLimit; };
     int lastItem = 0;
     int lastLine = 0;
     static const std::vector<FoundItem*> noItems;
     const std::vector<FoundItem*>& items = request.items ? *request.items : noItems;
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-        if (stopped())
+        if (request.pageLimit != 0 && pen.page >= request.pageLimit)
             break;
         if (i < request.startItem)
             continue;
-        const FoundItem& item = *items[static_cast<std::size_t>(i)];
-        pen.style = request.boldSummary ? &summaryStyle : &plainSummaryStyle;
-        drawText(pen, device, item.summaryText());
-        for (int j = 0; j < static_cast<int>(item.hits.size()); ++j) {
-            if (stopped())
-                break;
-            if (i == request.startItem && j < request.startLine)
-                continue;
-            ContentsPen numberPen = pen;
-            pen.style = &hitStyle;
-            drawHitLine(pen, device, item.hits[static_cast<std::size_t>(j)],
-                        ContentsFontRole::kBold);
-            if (pen.page != numberPen.page) {
-                numberPen.page = pen.page;
-                numberPen.y = pen.originY;
-            }
-            numberPen.style = &numberStyle;
-            drawText(
-                numberPen, device,
-                text::format(kLineNumberFormat, item.hits[static_cast<std::size_t>(j)].lineNumber));
-            lastLine = j;
-        }
+        drawItem(pen, device, styles, *items[static_cast<std::size_t>(i)], nullptr,
+                 i == request.startItem ? request.startLine : 0, lastLine);
         lastItem = i;
     }
 

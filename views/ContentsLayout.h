@@ -103,8 +103,26 @@ struct ContentsOptions {
     std::uint32_t highlightColour = 0xFF0000;
 };
 
+// The styles of one layout pass: summary lines (bold after a contents search, else plain),
+// hit lines under their number column, and the numbers.
+struct ContentsStyles {
+    ContentsStyles(const ContentsDevice& device, const ContentsOptions& options);
+
+    int numberColumn = 0;  // width of kLineNumberColumnText
+    ContentsStyle boldSummary;
+    ContentsStyle plainSummary;
+    ContentsStyle hit;
+    ContentsStyle number;
+};
+
 void drawContents(ContentsLayoutRequest& request, ContentsDevice& device,
                   const ContentsOptions& options);
+// One item at the pen: its summary line, then its hit lines from `startLine`, each with its
+// number; stops at the request's page limit. `summary` is the item's summary text made
+// into a line by the caller, who keeps its wrap between layouts; null makes it afresh.
+// `lastLine` becomes the index of each hit line laid out.
+void drawItem(ContentsPen& pen, ContentsDevice& device, const ContentsStyles& styles,
+              const FoundItem& item, const HitLine* summary, int startLine, int& lastLine);
 // A plain text line at the pen, in the pen's style.
 void drawText(ContentsPen& pen, ContentsDevice& device, std::string_view text);
 // A hit line at the pen; on paged output a line that does not fit starts the next page.

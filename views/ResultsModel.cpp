@@ -173,6 +173,18 @@ void ResultsModel::removeAllRows() {
     endRemoveRows();
 }
 
+void ResultsModel::rebuildRows(const std::function<void()>& reorder) {
+    beginResetModel();
+    reorder();
+    store_.read([&](const Items& items) {
+        rowItems_.clear();
+        rowItems_.reserve(items.size());
+        for (const auto& item : items)
+            rowItems_.push_back(item.get());
+    });
+    endResetModel();
+}
+
 int ResultsModel::removeRowOfRemovedItem(std::string_view fullPath) {
     // A path without a folder part names no found item.
     if (fullPath.find('/') == std::string_view::npos)

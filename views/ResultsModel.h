@@ -5,9 +5,11 @@
 // appended so far, so the list may lag the store by one batch while a search runs:
 //
 //   model.appendNewItems();   // on each new-results message: one insert for the batch
-//   model.removeAllRows();    // when a search starts, before a sort
+//   model.removeAllRows();    // when a search starts
+//   model.rebuildRows(sort);  // a sort: one reset, every item in its new order
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +62,9 @@ class ResultsModel : public QAbstractTableModel {
     // are rows changes nothing and is reported.
     AppendResult appendNewItems();
     void removeAllRows();
+    // Runs `reorder` on the store, then shows every item it holds in its new order: one
+    // reset of the rows instead of removing and inserting a million of them.
+    void rebuildRows(const std::function<void()>& reorder);
     // After the store dropped the item with this full path: removes the row that showed
     // it and returns its index, or -1 when no row did (the item was not shown yet, or the
     // store still holds it).

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QUrl>
+#include <algorithm>
 #include <new>
 #include <system_error>
 
@@ -153,21 +154,47 @@ bool CDediDurarerDoc::stopSearch() {
 }
 
 void CDediDurarerDoc::showContentsFor(const std::vector<std::string>& paths) {
-    shownItems.clear();
-    if (paths.empty()) {
-        sendToAllViews(WM_SHOW_CONTENTS);
-        return;
-    }
-    for (FoundItem* item : results.findPaths(paths)) {
-        if (!item) {
-            showMessage(kNotAllItemsExist);
-            return;
+    std::vector<FoundItem*> items = results.findPaths(paths);
+    const auto missing = std::find(items.begin(), items.end(), nullptr);
+    const bool someMissing = missing != items.end();
+    items.erase(missing, items.end());
+    showItems(std::move(items), someMissing);
+}
+
+void CDediDurarerDoc::showContentsForRows(const std::vector<RowRange>& rows) {
+    bool missing = false;
+    std::vector<FoundItem*> items = results.read([&](const auto& all) {
+        std::size_t total = 0;
+        for (const RowRange& range : rows)
+            total += static_cast<std::size_t>(std::max(0, range.last - range.first + 1));
+        std::vector<FoundItem*> found;
+        found.reserve(total);
+        for (const RowRange& range : rows) {
+            for (int row = std::max(0, range.first); row <= range.last; ++row) {
+                if (static_cast<std::size_t>(row) >= all.size()) {
+                    missing = true;
+                    return found;
+                }
+                found.push_back(all[static_cast<std::size_t>(row)].get());
+            }
         }
-        // Items are never freed while the document lives except by clear() and
-        // removePath(), both on this thread, so the scan can run outside the lock.
+        return found;
+    });
+    showItems(std::move(items), missing);
+}
+
+void CDediDurarerDoc::showItems(std::vector<FoundItem*> items, bool missing) {
+    shownItems.clear();
+    // Items are never freed while the document lives except by clear() and removePath(),
+    // both on this thread, so the scans can run outside the store's lock.
+    for (FoundItem* item : items) {
         if (resultsCriteria.searchContents && !item->hitsComplete)
             item->scanContentsFully(highlightExpression, resultsCriteria);
-        shownItems.push_back(item);
+    }
+    shownItems = std::move(items);
+    if (missing) {
+        showMessage(kNotAllItemsExist);
+        return;
     }
     sendToAllViews(WM_SHOW_CONTENTS);
 }

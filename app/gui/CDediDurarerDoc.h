@@ -38,6 +38,12 @@ inline constexpr const char* kNotAllItemsExist =
 // A colour value with red in the low byte: pure blue.
 inline constexpr std::uint32_t kDefaultHighlightColour = 0xFF0000;
 
+// Rows first to last of the results, both included.
+struct RowRange {
+    int first = 0;
+    int last = -1;
+};
+
 class CDediDurarerDoc : public Document, public CommandTarget {
     Q_OBJECT
 
@@ -54,6 +60,9 @@ class CDediDurarerDoc : public Document, public CommandTarget {
 
     // The full paths of the selected results, in selection order.
     void showContentsFor(const std::vector<std::string>& paths);
+    // The same for rows of the results given as ranges, in their order: no path is made or
+    // looked up, so showing a million rows costs a million pointers.
+    void showContentsForRows(const std::vector<RowRange>& rows);
     // Drops each result that no longer exists on disk; returns how many went.
     int removeMissingFiles(const std::vector<std::string>& paths);
     void setWordWrap(bool on);
@@ -93,6 +102,9 @@ class CDediDurarerDoc : public Document, public CommandTarget {
     void searchStateChanged();
 
   private:
+    // Shows `items`; with `missing`, an item after them could not be found.
+    void showItems(std::vector<FoundItem*> items, bool missing);
+
     Application& app_;
 };
 

@@ -224,6 +224,28 @@ TEST_F(ResultListViewTest, ClicksAndKeysHandTheSelectedFilesToTheDocumentInRowOr
     EXPECT_EQ(shown(), (Names{"f0", "f1", "f2", "f4"}));
 }
 
+TEST_F(ResultListViewTest, OverlappingSelectionRangesHandEachRowOverOnceInRowOrder) {
+    makeView();
+    addFiles({"f0", "f1", "f2", "f3", "f4", "f5"});
+    const ResultsModel& model = *view->resultsModel();
+    const auto selectRows = [&](int first, int last) {
+        view->selectionModel()->select(QItemSelection(model.index(first, 0), model.index(last, 0)),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    };
+    selectRows(3, 4);
+    selectRows(0, 1);
+    selectRows(1, 3);  // overlaps both
+    view->commitSelection();
+    EXPECT_EQ(shown(), (Names{"f0", "f1", "f2", "f3", "f4"}));
+    EXPECT_EQ(view->collectSelection().size(), 5u);
+
+    // Rows the store no longer holds: shown as far as they exist, and reported.
+    MessageCapture messages;
+    doc->showContentsForRows({{4, 7}});
+    EXPECT_EQ(shown(), (Names{"f4", "f5"}));
+    EXPECT_EQ(messages.messages, (std::vector<std::string>{kNotAllItemsExist}));
+}
+
 TEST_F(ResultListViewTest, SortingKeepsTheScrollOffsetAndDropsTheSelectionSilently) {
     makeView();
     Names names;
