@@ -40,7 +40,9 @@ namespace scoutwell {
 namespace {
 
 using testing::GuiTest;
+using testing::itemsOf;
 using testing::RandomBytes;
+using testing::typeInto;
 using testing::whenModal;
 
 class RecordingSink : public MessageSink {
@@ -71,18 +73,6 @@ OleDate midnight(int year, int month, int day) {
     OleDate date = 0;
     EXPECT_TRUE(oleDateFromCalendar(CalendarTime{year, month, day, 0, 0, 0}, date));
     return date;
-}
-
-void typeInto(QComboBox* box, const QString& text) {
-    box->lineEdit()->selectAll();
-    QTest::keyClicks(box->lineEdit(), text);
-}
-
-std::vector<std::string> itemsOf(const QComboBox* box) {
-    std::vector<std::string> items;
-    for (int i = 0; i < box->count(); ++i)
-        items.push_back(box->itemText(i).toStdString());
-    return items;
 }
 
 class CriteriaPagesTest : public GuiTest {

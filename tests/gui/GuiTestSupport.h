@@ -2,9 +2,12 @@
 // file system, and a view that records the messages its document sends and posts.
 #pragma once
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTest>
 #include <QWidget>
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -74,5 +77,22 @@ class GuiTest : public ::testing::Test {
     PosixFileSystem fileSystem_;
     FileSystem* previousFileSystem_ = nullptr;
 };
+
+// Replaces the text of an editable combo box as a user does: select all, then type (or
+// delete when the new text is empty).
+inline void typeInto(QComboBox* box, const QString& text) {
+    box->lineEdit()->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(box->lineEdit(), Qt::Key_Delete);
+    else
+        QTest::keyClicks(box->lineEdit(), text);
+}
+
+inline std::vector<std::string> itemsOf(const QComboBox* box) {
+    std::vector<std::string> items;
+    for (int i = 0; i < box->count(); ++i)
+        items.push_back(box->itemText(i).toStdString());
+    return items;
+}
 
 }  // namespace scoutwell::testing

@@ -28,9 +28,11 @@ namespace {
 
 using testing::clickButton;
 using testing::GuiTest;
+using testing::itemsOf;
 using testing::RecordingView;
 using testing::SearchFormTest;
 using testing::TempTree;
+using testing::typeInto;
 using testing::whenModal;
 
 // The drive list shows these, whatever this machine has mounted.
@@ -55,21 +57,6 @@ bool scriptedBrowser(QWidget*, const std::string& start, std::string& picked) {
     if (browserScript.picks)
         picked = browserScript.answer;
     return browserScript.picks;
-}
-
-void typeInto(QComboBox* box, const QString& text) {
-    box->lineEdit()->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(box->lineEdit(), Qt::Key_Delete);
-    else
-        QTest::keyClicks(box->lineEdit(), text);
-}
-
-std::vector<std::string> itemsOf(const QComboBox* box) {
-    std::vector<std::string> items;
-    for (int i = 0; i < box->count(); ++i)
-        items.push_back(box->itemText(i).toStdString());
-    return items;
 }
 
 void press(CSearchWiz* wizard, QWizard::WizardButton which) {
