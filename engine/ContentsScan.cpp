@@ -290,18 +290,30 @@ class FastLineSearch {
 int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* bufferB,
                             std::size_t bufferSize, const SearchCriteria& criteria,
                             bool stopAtFirstChunkWithHit) {
+    return scanFile(nullptr, expression, bufferA, bufferB, bufferSize, criteria,
+                    stopAtFirstChunkWithHit, nullptr);
+}
+
+int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, char* bufferA,
+                        char* bufferB, std::size_t bufferSize, const SearchCriteria& criteria,
+                        bool stopAtFirstChunkWithHit, const HitsReady* onHits) {
     hits.clear();
     hitsComplete = false;
     if (bufferSize <= kCarry) {
         showMessage(kReadBufferSizeZero);
         return 0;
     }
-    FileSystem* const fs = fileSystem();
-    if (fs == nullptr || !location)
-        return 0;
-    const std::unique_ptr<ReadableFile> file = fs->openForScan(*location, name);
-    if (!file)
-        return 0;
+    std::unique_ptr<ReadableFile> openedHere;
+    if (opened == nullptr) {
+        FileSystem* const fs = fileSystem();
+        if (fs == nullptr || !location)
+            return 0;
+        openedHere = fs->openForScan(*location, name);
+        opened = openedHere.get();
+        if (opened == nullptr)
+            return 0;
+    }
+    ReadableFile* const file = opened;
 
     const std::size_t chunkSize = bufferSize - kCarry;
     const bool plain = plainAlgorithm();
@@ -315,6 +327,7 @@ int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* b
     std::string oversized;
     int lineCounter = 0;
     bool found = false;
+    std::size_t taken = 0;  // hit lines that onHits took away
     std::optional<FastLineSearch> fastSearch;
     const auto searchLine = [&](std::string_view line, int lineNumber) {
         int matchStart = 0;
@@ -392,16 +405,23 @@ int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* b
         std::memcpy(raw, lines + consumed, carried);
         std::swap(raw, text);
 
-        if (endOfFile) {
+        if (endOfFile)
             hitsComplete = true;
-            break;
+        if (onHits != nullptr && !hits.empty()) {
+            const std::size_t before = hits.size();
+            const bool more = (*onHits)(*this);
+            taken += before - hits.size();
+            if (!more)
+                break;
         }
+        if (endOfFile)
+            break;
         if (found && stopAtFirstChunkWithHit)
             break;
         if (criteria.stopRequested())
             break;
     }
-    return static_cast<int>(hits.size());
+    return static_cast<int>(hits.size() + taken);
 }
 
 int FoundFile::scanContentsFully(SearchExpression& expression, const SearchCriteria& criteria) {

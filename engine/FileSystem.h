@@ -24,6 +24,8 @@ struct EntryInfo {
     bool isDirectory = false;
 };
 
+class ReadableFile;
+
 // One open folder being enumerated.
 class Directory {
   public:
@@ -42,6 +44,13 @@ class Directory {
     virtual std::unique_ptr<Directory> openParent() { return nullptr; }
     // False when closing failed.
     virtual bool close() = 0;
+    // Opens an entry that listed as a regular file for a contents scan, relative to this
+    // folder and without following a link, and describes it as stat() would; nullptr when
+    // it is not a regular file any more or cannot be opened that way (the caller then takes
+    // the path: stat() and FileSystem::openForScan()). Usable after close().
+    virtual std::unique_ptr<ReadableFile> openFile(std::string_view /*name*/, EntryInfo& /*info*/) {
+        return nullptr;
+    }
 };
 
 // One regular file open for reading.

@@ -1,6 +1,7 @@
 #include "engine/FoundItem.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <mutex>
 
@@ -110,14 +111,20 @@ void FoundItem::writeHits(SearchExpression& expression, const SearchCriteria& cr
                           std::string& out, std::string_view separator) {
     if (!hitsComplete && criteria.searchContents)
         scanContentsFully(expression, criteria);
+    writeHitLines(out, separator);
+    if (!hits.empty())
+        out += kLineEnd;
+}
+
+void FoundItem::writeHitLines(std::string& out, std::string_view separator) const {
+    char number[16];
     for (const HitLine& hit : hits) {
-        out += std::to_string(hit.lineNumber);
+        const int length = std::snprintf(number, sizeof number, "%d", hit.lineNumber);
+        out.append(number, static_cast<std::size_t>(length));
         out += separator;
         out += hit.text;
         out += kLineEnd;
     }
-    if (!hits.empty())
-        out += kLineEnd;
 }
 
 std::unique_ptr<FoundItem> FoundFolder::clone() const {

@@ -18,6 +18,7 @@
 
 namespace scoutwell {
 
+class ReadableFile;
 class SearchCriteria;
 class SearchExpression;
 
@@ -87,6 +88,9 @@ class FoundItem {
     // the whole file first when only part of it was scanned.
     void writeHits(SearchExpression& expression, const SearchCriteria& criteria, std::string& out,
                    std::string_view separator);
+    // The hit lines held, as writeHits() writes them, without reading more or the end's
+    // blank line.
+    void writeHitLines(std::string& out, std::string_view separator) const;
     virtual std::string summaryText() const = 0;
     virtual std::string typeText() const = 0;
 
@@ -140,6 +144,17 @@ class FoundFile : public FoundItem {
                      std::size_t bufferSize, const SearchCriteria& criteria,
                      bool stopAtFirstChunkWithHit) override;
     int scanContentsFully(SearchExpression& expression, const SearchCriteria& criteria) override;
+
+    // Called after each chunk whose lines added hits; it may take the hits away (leaving
+    // `hits` empty) and returns false to end the scan there.
+    using HitsReady = std::function<bool(FoundFile&)>;
+    // scanContents() reading `opened`, or the file opened by its path when that is null,
+    // and calling `onHits`, when given, after each chunk that added hits. Returns the
+    // number of hit lines found, those taken away included.
+    int scanFile(ReadableFile* opened, SearchExpression& expression, char* bufferA, char* bufferB,
+                 std::size_t bufferSize, const SearchCriteria& criteria,
+                 bool stopAtFirstChunkWithHit, const HitsReady* onHits);
+
     std::unique_ptr<FoundItem> clone() const override;
     int kind() const override { return kFile; }
     std::string sizeText() const override;
@@ -153,6 +168,16 @@ class FoundItemSink {
   public:
     virtual ~FoundItemSink() = default;
     virtual void add(const FoundItem& item) = 0;
+
+    // A sink that keeps every hit line of a file, not only those of the first part read,
+    // says so. The engine then reads each file to its end and hands it over whole with
+    // add() or, when it has many hits, in pieces: startHits() with the first, addHits()
+    // with each further one (the item's hits hold only that piece), endHits() after the
+    // last.
+    virtual bool takesAllHits() const { return false; }
+    virtual void startHits(const FoundItem& item) { add(item); }
+    virtual void addHits(const FoundItem& /*item*/) {}
+    virtual void endHits(const FoundItem& /*item*/) {}
 };
 
 // Type names by default text ("TXT File"): the program installs a provider that asks the

@@ -10,6 +10,7 @@
 #include "engine/Clock.h"
 #include "engine/FileSystem.h"
 #include "engine/Messages.h"
+#include "engine/ScanPool.h"
 #include "engine/SearchCriteria.h"
 #include "engine/Text.h"
 #include "engine/Tuning.h"
@@ -95,7 +96,7 @@ void SearchEngine::postNote(int message, int position, std::string text) {
 }
 
 void SearchEngine::postNewResults(bool throttled) {
-    if (!notifier_ || !itemsAdded_)
+    if (!notifier_ || !itemsAdded_.load(std::memory_order_relaxed))
         return;
     if (throttled) {
         const std::uint32_t now = tickCount();
@@ -103,14 +104,14 @@ void SearchEngine::postNewResults(bool throttled) {
             return;
         lastNewResultsTick_ = now;
     }
+    itemsAdded_.store(false, std::memory_order_relaxed);
     notifier_->post(WM_SEARCH_NEWRESULTS, nullptr);
-    itemsAdded_ = false;
 }
 
 void SearchEngine::deliver(const FoundItem& item) {
     if (criteria_->sink)
         criteria_->sink->add(item);
-    itemsAdded_ = true;
+    itemsAdded_.store(true, std::memory_order_relaxed);
 }
 
 int SearchEngine::run() {
@@ -135,6 +136,16 @@ int SearchEngine::run() {
             }
             if (!contentsReady)
                 result = 0;
+            else
+                scanPool_ = std::make_unique<ScanPool>(
+                    c, contentsExpression_, bufferA_.get(), bufferB_.get(), bufferSize_,
+                    scanThreads(), [this](const FoundFile& file, bool firstPiece) {
+                        if (!firstPiece)
+                            deliver(file);
+                        else if (criteria_->sink)
+                            criteria_->sink->startHits(file);
+                        itemsAdded_.store(true, std::memory_order_relaxed);
+                    });
         }
 
         if (contentsReady) {
@@ -156,21 +167,26 @@ int SearchEngine::run() {
             }
             if (c.searchContents && !c.onePhaseSearch)
                 secondPhase();
+            if (scanPool_)
+                scanPool_->finish();
             postNewResults(/*throttled=*/false);
         }
     } catch (const std::bad_alloc&) {
         failed_ = true;
+        scanPool_.reset();
         bufferA_.reset();
         bufferB_.reset();
         pendingFiles_.clear();
         showMessage(kOutOfMemoryMessage);
     } catch (...) {
         failed_ = true;
+        scanPool_.reset();
         bufferA_.reset();
         bufferB_.reset();
         pendingFiles_.clear();
         showMessage(kUnexpectedExceptionMessage);
     }
+    scanPool_.reset();
     folders.clear();
     if (!stopRequested() && notifier_)
         notifier_->post(WM_SEARCH_DONE, nullptr);
@@ -319,20 +335,24 @@ void SearchEngine::listFolder(Directory& dir) {
             }
         } else if (nameMatches(name)) {
             EntryInfo info;
-            if (dir.stat(name, info) && (!sizeFilterOn_ || passesSize(c, info.size)) &&
+            // A scan at once opens a regular file in its folder first, which describes
+            // it as well: one call fewer than a stat and an open by path.
+            std::unique_ptr<ReadableFile> opened;
+            if (c.searchContents && c.onePhaseSearch && type == EntryType::File)
+                opened = dir.openFile(name, info);
+            if ((opened || dir.stat(name, info)) && (!sizeFilterOn_ || passesSize(c, info.size)) &&
                 (!dateFilterOn_ || passesDate(c, info.modified))) {
-                FoundFile file(locationText(), std::string(name),
-                               static_cast<std::int64_t>(info.size), info.modified);
                 if (!c.searchContents) {
-                    deliver(file);
-                } else if (c.onePhaseSearch) {
-                    if (file.scanContents(contentsExpression_, bufferA_.get(), bufferB_.get(),
-                                          bufferSize_, c,
-                                          /*stopAtFirstChunkWithHit=*/true) > 0) {
-                        deliver(file);
-                    }
+                    deliver(FoundFile(locationText(), std::string(name),
+                                      static_cast<std::int64_t>(info.size), info.modified));
                 } else {
-                    pendingFiles_.push_back(std::make_unique<FoundFile>(std::move(file)));
+                    auto file = std::make_unique<FoundFile>(locationText(), std::string(name),
+                                                            static_cast<std::int64_t>(info.size),
+                                                            info.modified);
+                    if (c.onePhaseSearch)
+                        scanPool_->submit(std::move(file), std::move(opened));
+                    else
+                        pendingFiles_.push_back(std::move(file));
                 }
             }
         }
@@ -346,7 +366,6 @@ void SearchEngine::listFolder(Directory& dir) {
 }
 
 void SearchEngine::secondPhase() {
-    const SearchCriteria& c = *criteria_;
     std::uint64_t total = 0;
     for (const auto& f : pendingFiles_)
         total += static_cast<std::uint64_t>(f->size);
@@ -357,7 +376,7 @@ void SearchEngine::secondPhase() {
     std::uint64_t done = 0;
     std::uint32_t lastProgressTick = 0;
 
-    for (const auto& file : pendingFiles_) {
+    for (auto& file : pendingFiles_) {
         if (stopRequested())
             break;
         if (notifier_) {
@@ -379,13 +398,10 @@ void SearchEngine::secondPhase() {
             }
         }
         done += static_cast<std::uint64_t>(file->size);
-        if (file->scanContents(contentsExpression_, bufferA_.get(), bufferB_.get(), bufferSize_, c,
-                               /*stopAtFirstChunkWithHit=*/true) > 0) {
-            itemsAdded_ = true;
-            if (c.sink)
-                c.sink->add(*file);
-        }
+        scanPool_->submit(std::move(file), nullptr);
     }
+    pendingFiles_.clear();
+    scanPool_->finish();
     postNote(
         WM_SEARCH_PROGRESS, kProgressSteps,
         text::format(kProgressNoteFormat, static_cast<int>(totalMb), static_cast<int>(totalMb)));

@@ -10,6 +10,7 @@
 // run() does the same on the calling thread (the unattended mode, with no notifier).
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -26,6 +27,7 @@ namespace scoutwell {
 
 class SearchCriteria;
 class Directory;
+class ScanPool;
 
 // A heap note that some messages carry; the receiver owns and deletes it.
 class SearchProgressNote {
@@ -121,11 +123,12 @@ class SearchEngine {
     bool sizeFilterOn_ = false;
     std::uint32_t lastFolderNoteTick_ = 0;
     std::uint32_t lastNewResultsTick_ = 0;
-    bool itemsAdded_ = false;
+    std::atomic<bool> itemsAdded_{false};  // set by whichever thread delivers
     std::unique_ptr<char[]> bufferA_;
     std::unique_ptr<char[]> bufferB_;
     std::size_t bufferSize_ = FoundFile::kBufferSize;
     std::vector<std::unique_ptr<FoundFile>> pendingFiles_;
+    std::unique_ptr<ScanPool> scanPool_;  // for a contents search
     std::thread thread_;
     std::mutex endLock_;
     std::condition_variable endSignal_;

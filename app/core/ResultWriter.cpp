@@ -139,14 +139,50 @@ void ResultStreamWriter::add(const FoundItem& item) {
     if (failed_)
         return;
     pending_.clear();
-    if (criteria_.searchContents) {
-        // Writing the hits may complete them, which changes the item: the engine's item
-        // is not ours to change.
+    if (criteria_.searchContents && !item.hitsComplete) {
+        // Completing the hits changes the item: the engine's item is not ours to change.
         std::unique_ptr<FoundItem> copy = item.clone();
         writer_.writeItem(*copy, expression_, criteria_, pending_);
     } else {
         item.writeRow(pending_, writer_.separator());
+        if (criteria_.searchContents && !item.hits.empty()) {
+            item.writeHitLines(pending_, writer_.separator());
+            pending_ += '\n';
+        }
     }
+    buffer();
+}
+
+bool ResultStreamWriter::takesAllHits() const {
+    return criteria_.searchContents;
+}
+
+void ResultStreamWriter::startHits(const FoundItem& item) {
+    ++itemCount_;
+    if (failed_)
+        return;
+    pending_.clear();
+    item.writeRow(pending_, writer_.separator());
+    item.writeHitLines(pending_, writer_.separator());
+    buffer();
+}
+
+void ResultStreamWriter::addHits(const FoundItem& item) {
+    if (failed_)
+        return;
+    pending_.clear();
+    item.writeHitLines(pending_, writer_.separator());
+    buffer();
+}
+
+void ResultStreamWriter::endHits(const FoundItem& /*item*/) {
+    if (failed_)
+        return;
+    pending_ = "\n";
+    buffer();
+}
+
+void ResultStreamWriter::buffer() {
     appendWithCrLf(pending_, buffer_);
     if (buffer_.size() >= kFlushSize)
         writeBuffered();

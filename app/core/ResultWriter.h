@@ -93,6 +93,11 @@ class ResultStreamWriter : public FoundItemSink {
     ResultStreamWriter& operator=(const ResultStreamWriter&) = delete;
 
     void add(const FoundItem& item) override;
+    // For a contents search every hit line is written, a file with many as they are found.
+    bool takesAllHits() const override;
+    void startHits(const FoundItem& item) override;
+    void addHits(const FoundItem& item) override;
+    void endHits(const FoundItem& item) override;
 
     // Writes what is buffered; false once any write has failed.
     bool flush();
@@ -106,6 +111,8 @@ class ResultStreamWriter : public FoundItemSink {
     static constexpr std::size_t kFlushSize = 64 * 1024;
 
     bool writeBuffered();
+    // Appends pending_ to the buffer with CR LF line ends, writing when it is full.
+    void buffer();
 
     int fd_;
     SearchExpression& expression_;

@@ -78,6 +78,18 @@ std::vector<MountEntry> parseMountInfo(std::string_view text) {
     return entries;
 }
 
+bool hasExactFileSizes(std::string_view fsType) {
+    // Local file systems whose sizes are those the reads deliver; network and FUSE file
+    // systems may be behind or ahead of their files.
+    static constexpr std::array<std::string_view, 11> kExact = {
+        "ext2", "ext3", "ext4", "xfs", "btrfs", "tmpfs", "f2fs", "vfat", "exfat", "overlay", "zfs"};
+    for (std::string_view e : kExact) {
+        if (fsType == e)
+            return true;
+    }
+    return false;
+}
+
 bool isPseudoFileSystem(std::string_view fsType) {
     static constexpr std::array<std::string_view, 24> kPseudo = {
         "proc",       "sysfs",      "devtmpfs",    "devpts",    "debugfs",  "tracefs",

@@ -20,6 +20,9 @@ struct MountEntry {
 // Parses mountinfo text; malformed lines are skipped. Octal escapes (\040) are decoded.
 std::vector<MountEntry> parseMountInfo(std::string_view text);
 
+// Whether a file system's file sizes can be trusted to say where reading ends.
+bool hasExactFileSizes(std::string_view fsType);
+
 // Kernel and system file systems nobody searches: proc, sysfs, devtmpfs, cgroup, debugfs
 // and the like.
 bool isPseudoFileSystem(std::string_view fsType);

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <utility>
@@ -91,16 +92,24 @@ int openPath(const std::string& path, int flags) {
 // smaller.
 constexpr std::size_t kPseudoFileReadLimit = std::size_t{1} << 20;
 
+// Reads over a file at or below this size need no read-ahead advice.
+constexpr std::int64_t kAdviceThreshold = 64 * 1024;
+
 class PosixReadableFile : public ReadableFile {
   public:
-    PosixReadableFile(int fd, std::size_t limit) : fd_(fd), remaining_(limit) {}
+    // `size` is the file's size when it was opened, or -1 when its reads alone tell where
+    // it ends (pseudo files claim sizes they do not hold).
+    PosixReadableFile(int fd, std::size_t limit, std::int64_t size)
+        : fd_(fd), remaining_(limit), size_(size) {}
     ~PosixReadableFile() override { ::close(fd_); }
 
     long read(char* buffer, std::size_t size) override {
         size = std::min(size, remaining_);
         std::size_t got = 0;
         // A short read from a regular file only means the end; keep reading until the
-        // chunk is full so chunk boundaries do not depend on the kernel.
+        // chunk is full so chunk boundaries do not depend on the kernel. Once a short read
+        // has reached the size the file had when opened, the read that would return 0 is
+        // saved: that is most of the reads on a tree of small files.
         while (got < size) {
             const ssize_t n = ::read(fd_, buffer + got, size - got);
             if (n < 0) {
@@ -113,6 +122,9 @@ class PosixReadableFile : public ReadableFile {
             if (n == 0)
                 break;
             got += static_cast<std::size_t>(n);
+            offset_ += n;
+            if (size_ >= 0 && offset_ >= size_ && got < size)
+                break;
         }
         remaining_ -= got;
         return static_cast<long>(got);
@@ -121,7 +133,25 @@ class PosixReadableFile : public ReadableFile {
   private:
     int fd_;
     std::size_t remaining_;  // bytes the scan may still read
+    std::int64_t size_;
+    std::int64_t offset_ = 0;
 };
+
+// The scan's file on an open descriptor: regular files only, described in `st`. Reads of
+// files in pseudo file systems are bounded.
+std::unique_ptr<ReadableFile> scanFileOf(int fd, const struct stat& st, FileSystemKind kind) {
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    if (st.st_size > kAdviceThreshold)
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (kind == FileSystemKind::kPseudo)
+        return std::make_unique<PosixReadableFile>(fd, kPseudoFileReadLimit, -1);
+    const std::int64_t size =
+        kind == FileSystemKind::kExactSizes ? static_cast<std::int64_t>(st.st_size) : -1;
+    return std::make_unique<PosixReadableFile>(fd, std::numeric_limits<std::size_t>::max(), size);
+}
 
 // getdents64 buffers shared by the folders of one walk. A walk closes a folder's
 // enumeration before it opens the subfolders, so one or two buffers serve a whole tree.
@@ -270,10 +300,35 @@ class PosixDirectory : public Directory {
         return true;
     }
 
+    std::unique_ptr<ReadableFile> openFile(std::string_view name, EntryInfo& info) override {
+        nameBuffer_.assign(name);
+        const int fd =
+            ::openat(fd_, nameBuffer_.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        struct stat st;
+        if (::fstat(fd, &st) != 0) {
+            ::close(fd);
+            return nullptr;
+        }
+        info.size = static_cast<std::uint64_t>(st.st_size);
+        info.modified = modifiedOf(st);
+        info.isDirectory = false;
+        return scanFileOf(fd, st, kindOf(st.st_dev));
+    }
+
   private:
     void endEnumeration() {
         ended_ = true;
         buffers_->give(std::move(buffer_));
+    }
+
+    FileSystemKind kindOf(dev_t device) {
+        if (device != device_)
+            return fs_.kindOfDevice(device);
+        if (!folderKind_)
+            folderKind_ = fs_.kindOfDevice(device);
+        return *folderKind_;
     }
 
     bool statName(std::string_view name, struct stat& st) {
@@ -320,6 +375,7 @@ class PosixDirectory : public Directory {
     bool stay_;
     bool rootIsPseudo_;
     std::string nameBuffer_;
+    std::optional<FileSystemKind> folderKind_;  // of device_, once asked
 };
 
 }  // namespace
@@ -353,16 +409,27 @@ std::unique_ptr<ReadableFile> PosixFileSystem::openForScan(const std::string& fo
     if (fd < 0)
         return nullptr;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         return nullptr;
     }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    // Disk file systems have real device numbers; only the others need a closer look.
-    std::size_t limit = std::numeric_limits<std::size_t>::max();
-    if (major(st.st_dev) == 0 && isPseudoFileSystem(fsTypeOfDevice(st.st_dev)))
-        limit = kPseudoFileReadLimit;
-    return std::make_unique<PosixReadableFile>(fd, limit);
+    return scanFileOf(fd, st, kindOfDevice(st.st_dev));
+}
+
+FileSystemKind PosixFileSystem::kindOfDevice(unsigned long device) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (lastKindDevice_ == device && lastKind_)
+            return *lastKind_;
+    }
+    const std::string type = fsTypeOfDevice(device);
+    const FileSystemKind kind = isPseudoFileSystem(type)  ? FileSystemKind::kPseudo
+                                : hasExactFileSizes(type) ? FileSystemKind::kExactSizes
+                                                          : FileSystemKind::kOther;
+    std::lock_guard<std::mutex> guard(lock_);
+    lastKindDevice_ = device;
+    lastKind_ = kind;
+    return kind;
 }
 
 bool PosixFileSystem::isDirectory(const std::string& path) {

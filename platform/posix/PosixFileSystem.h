@@ -7,6 +7,7 @@
 #pragma once
 
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,12 @@
 #include "platform/posix/MountTable.h"
 
 namespace scoutwell {
+
+enum class FileSystemKind {
+    kPseudo,      // proc, sysfs and the like: reads are bounded
+    kExactSizes,  // local file systems whose sizes say where reading ends
+    kOther,
+};
 
 class PosixFileSystem : public FileSystem {
   public:
@@ -27,11 +34,15 @@ class PosixFileSystem : public FileSystem {
     // The file-system type of a device, from the mount table (read once, and again when a
     // device is not in it).
     std::string fsTypeOfDevice(unsigned long device);
+    // What reading the files of a device's file system must allow for.
+    FileSystemKind kindOfDevice(unsigned long device);
 
   private:
     std::mutex lock_;
     std::vector<MountEntry> table_;
     bool tableRead_ = false;
+    unsigned long lastKindDevice_ = 0;
+    std::optional<FileSystemKind> lastKind_;
 };
 
 }  // namespace scoutwell

@@ -13,6 +13,7 @@
 #include "engine/Clock.h"
 #include "engine/Messages.h"
 #include "engine/ResultsStore.h"
+#include "engine/ScanPool.h"
 #include "engine/SearchCriteria.h"
 #include "engine/WindowMessages.h"
 #include "support/TempTree.h"
@@ -336,12 +337,16 @@ TEST_F(SearchEngineTest, TwoPhaseDeliversOnlyAfterTheWalkOnePhaseWhileWalking) {
         EXPECT_EQ(adds, 2);
     }
     {
+        // With one scanning thread a file is delivered as soon as the walk has scanned it;
+        // helper threads deliver when they are done, which only timing decides.
+        setScanThreads(1);
         Recorder fresh;
         SearchCriteria c = criteriaFor(tree.path(), "", "hit");
         c.onePhaseSearch = true;
         c.sink = &fresh;
         SearchEngine engine(&c, &fresh);
         engine.run();
+        setScanThreads(0);
         // The first hit arrives before the walk has entered the last folder, and no
         // second phase exists.
         int foldersAfterFirstAdd = 0;

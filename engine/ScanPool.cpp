@@ -1,0 +1,309 @@
+#include "engine/ScanPool.h"
+
+#include <pthread.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <new>
+#include <utility>
+
+#include "engine/FileSystem.h"
+#include "engine/SearchCriteria.h"
+#include "engine/SearchExpression.h"
+
+namespace scoutwell {
+namespace {
+
+// How often a waiting thread looks at the stop request, which comes without a signal.
+constexpr auto kStopPoll = std::chrono::milliseconds(20);
+
+std::atomic<int> threadsOverride{0};
+
+int threadsFromEnvironment() {
+    if (const char* value = std::getenv(kScanThreadsVariable)) {
+        char* end = nullptr;
+        const long n = std::strtol(value, &end, 10);
+        if (end != value && *end == 0 && n > 0)
+            return static_cast<int>(std::min(n, 256L));
+    }
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 0 ? static_cast<int>(cores) : 1;
+}
+
+std::size_t heldBytesOf(const std::vector<HitLine>& hits) {
+    std::size_t bytes = 0;
+    for (const HitLine& hit : hits)
+        bytes += sizeof(HitLine) + hit.text.capacity();
+    return bytes;
+}
+
+}  // namespace
+
+int scanThreads() {
+    const int chosen = threadsOverride.load(std::memory_order_relaxed);
+    if (chosen > 0)
+        return chosen;
+    static const int fromEnvironment = threadsFromEnvironment();
+    return fromEnvironment;
+}
+
+void setScanThreads(int threads) {
+    threadsOverride.store(threads > 0 ? threads : 0, std::memory_order_relaxed);
+}
+
+struct ScanPool::Job {
+    enum class State { kWaiting, kScanning, kDone };
+
+    std::unique_ptr<FoundFile> file;
+    std::unique_ptr<ReadableFile> opened;
+    State state = State::kWaiting;
+    bool found = false;
+    bool streaming = false;  // its scanner delivers its hits as they come
+    std::size_t heldBytes = 0;
+};
+
+// What a scanning thread needs of its own.
+struct ScanPool::Scanner {
+    SearchExpression* expression = nullptr;
+    char* bufferA = nullptr;
+    char* bufferB = nullptr;
+    std::size_t bufferSize = 0;
+    // A helper thread's own copies.
+    SearchExpression ownExpression;
+    std::unique_ptr<char[]> ownA;
+    std::unique_ptr<char[]> ownB;
+};
+
+ScanPool::ScanPool(const SearchCriteria& criteria, SearchExpression& expression, char* bufferA,
+                   char* bufferB, std::size_t bufferSize, int threads, Deliver deliver)
+    : criteria_(criteria),
+      sink_(criteria.sink),
+      takesAllHits_(criteria.sink != nullptr && criteria.sink->takesAllHits()),
+      own_(std::make_unique<Scanner>()),
+      threads_(threads < 1 ? 1 : threads),
+      deliver_(std::move(deliver)) {
+    own_->expression = &expression;
+    own_->bufferA = bufferA;
+    own_->bufferB = bufferB;
+    own_->bufferSize = bufferSize;
+}
+
+ScanPool::~ScanPool() {
+    // Nothing more is delivered once the owner has given up on the pool; a helper ends
+    // with the file it is scanning.
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        finishing_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& helper : helpers_)
+        helper.join();
+}
+
+bool ScanPool::stopped() const {
+    return criteria_.stopRequested();
+}
+
+void ScanPool::rethrowFailure() {
+    if (failure_) {
+        std::exception_ptr failure = std::exchange(failure_, nullptr);
+        std::rethrow_exception(failure);
+    }
+}
+
+void ScanPool::startHelpers() {
+    for (int i = 1; i < threads_; ++i)
+        helpers_.emplace_back([this] { helperMain(); });
+}
+
+void ScanPool::submit(std::unique_ptr<FoundFile> file, std::unique_ptr<ReadableFile> opened) {
+    auto job = std::make_unique<Job>();
+    job->file = std::move(file);
+    job->opened = std::move(opened);
+    std::unique_lock<std::mutex> lock(lock_);
+    rethrowFailure();
+    if (helpers_.empty() && threads_ > 1)
+        startHelpers();
+    jobs_.push_back(std::move(job));
+    changed_.notify_one();
+    // With one thread the file is scanned now; with more, only when the queue is full,
+    // rather than waiting for room doing nothing.
+    const auto full = [this] {
+        return threads_ == 1 ? !jobs_.empty()
+                             : jobs_.size() >= kMaxJobs || heldBytes_ >= kMaxHeldBytes;
+    };
+    while (full() && !stopped()) {
+        if (!workOnce(*own_, lock))
+            changed_.wait_for(lock, kStopPoll);
+        rethrowFailure();
+    }
+}
+
+void ScanPool::finish() {
+    std::unique_lock<std::mutex> lock(lock_);
+    while (!jobs_.empty() && !stopped()) {
+        if (!workOnce(*own_, lock))
+            changed_.wait_for(lock, kStopPoll);
+        if (failure_)
+            break;
+    }
+    finishing_ = true;
+    lock.unlock();
+    changed_.notify_all();
+    for (std::thread& helper : helpers_)
+        helper.join();
+    helpers_.clear();
+    lock.lock();
+    // After a stop, what was not delivered is dropped: the files delivered stay the
+    // first ones of a full search.
+    jobs_.clear();
+    firstWaiting_ = 0;
+    heldBytes_ = 0;
+    rethrowFailure();
+}
+
+void ScanPool::helperMain() {
+    pthread_setname_np(pthread_self(), "scoutwell-scan");
+    Scanner scanner;
+    std::unique_lock<std::mutex> lock(lock_, std::defer_lock);
+    try {
+        scanner.ownExpression.set(criteria_.containingText, criteria_.matchContentsCase,
+                                  /*compileNow=*/true, nullptr);
+        scanner.bufferSize = own_->bufferSize;
+        scanner.ownA = std::make_unique_for_overwrite<char[]>(scanner.bufferSize);
+        scanner.ownB = std::make_unique_for_overwrite<char[]>(scanner.bufferSize);
+        scanner.expression = &scanner.ownExpression;
+        scanner.bufferA = scanner.ownA.get();
+        scanner.bufferB = scanner.ownB.get();
+        lock.lock();
+        while (!finishing_ && !failure_) {
+            if (!workOnce(scanner, lock))
+                changed_.wait_for(lock, kStopPoll);
+        }
+    } catch (...) {
+        if (!lock.owns_lock())
+            lock.lock();
+        failure_ = std::current_exception();
+        changed_.notify_all();
+    }
+}
+
+bool ScanPool::workOnce(Scanner& scanner, std::unique_lock<std::mutex>& lock) {
+    if (stopped())
+        return false;
+    if (!committing_ && !jobs_.empty() && jobs_.front()->state == Job::State::kDone) {
+        commitReady(lock);
+        return true;
+    }
+    if (firstWaiting_ < jobs_.size()) {
+        Job& job = *jobs_[firstWaiting_];
+        ++firstWaiting_;
+        job.state = Job::State::kScanning;
+        scan(scanner, job, lock);
+        return true;
+    }
+    return false;
+}
+
+void ScanPool::scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lock) {
+    lock.unlock();
+    FoundFile& file = *job.file;
+    bool found = false;
+    FoundFile::HitsReady onHits;
+    if (takesAllHits_) {
+        onHits = [&](FoundFile& f) {
+            if (job.streaming) {
+                sink_->addHits(f);
+                f.hits.clear();
+                return !stopped();
+            }
+            job.heldBytes = heldBytesOf(f.hits);
+            if (job.heldBytes < kHeldBytesPerFile)
+                return true;
+            std::unique_lock<std::mutex> relock(lock_);
+            if (!waitForTurn(job, relock))
+                return false;
+            relock.unlock();
+            job.streaming = true;
+            deliver_(f, /*firstPiece=*/true);
+            f.hits.clear();
+            job.heldBytes = 0;
+            return !stopped();
+        };
+    }
+    try {
+        found = file.scanFile(job.opened.get(), *scanner.expression, scanner.bufferA,
+                              scanner.bufferB, scanner.bufferSize, criteria_,
+                              /*stopAtFirstChunkWithHit=*/!takesAllHits_,
+                              takesAllHits_ ? &onHits : nullptr) > 0;
+    } catch (...) {
+        lock.lock();
+        if (job.streaming)
+            committing_ = false;
+        throw;
+    }
+    job.opened.reset();
+    if (job.streaming) {
+        sink_->endHits(file);
+        lock.lock();
+        // The file is at the front and this thread holds the right to deliver.
+        jobs_.pop_front();
+        --firstWaiting_;
+        committing_ = false;
+        changed_.notify_all();
+        return;
+    }
+    job.heldBytes = found ? heldBytesOf(file.hits) : 0;
+    if (!found)
+        file.hits = {};
+    lock.lock();
+    job.found = found;
+    job.state = Job::State::kDone;
+    heldBytes_ += job.heldBytes;
+    changed_.notify_all();
+}
+
+bool ScanPool::waitForTurn(Job& job, std::unique_lock<std::mutex>& lock) {
+    for (;;) {
+        if (stopped() || failure_ || finishing_)
+            return false;
+        if (!committing_ && !jobs_.empty()) {
+            if (jobs_.front().get() == &job) {
+                committing_ = true;
+                return true;
+            }
+            if (jobs_.front()->state == Job::State::kDone) {
+                commitReady(lock);
+                continue;
+            }
+        }
+        changed_.wait_for(lock, kStopPoll);
+    }
+}
+
+void ScanPool::commitReady(std::unique_lock<std::mutex>& lock) {
+    while (!committing_ && !jobs_.empty() && jobs_.front()->state == Job::State::kDone &&
+           !stopped()) {
+        committing_ = true;
+        std::unique_ptr<Job> job = std::move(jobs_.front());
+        jobs_.pop_front();
+        --firstWaiting_;
+        heldBytes_ -= job->heldBytes;
+        lock.unlock();
+        try {
+            if (job->found)
+                deliver_(*job->file, /*firstPiece=*/false);
+        } catch (...) {
+            lock.lock();
+            committing_ = false;
+            throw;
+        }
+        job.reset();
+        lock.lock();
+        committing_ = false;
+    }
+    changed_.notify_all();
+}
+
+}  // namespace scoutwell
