@@ -3,6 +3,7 @@
 // scans of generated files with both algorithms, which must give the same hits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -340,6 +341,116 @@ TEST_F(FastScanFileTest, SmallBuffersGiveTheSameHits) {
             compare(contents, random.pattern(), /*matchCase=*/random.below(2) == 0, bufferSize);
             if (HasFatalFailure())
                 return;
+        }
+    }
+}
+
+template <std::size_t N>
+const char* pick(Random& random, const char* const (&items)[N]) {
+    return items[random.below(static_cast<int>(N))];
+}
+
+// Words in every case, next to letters beyond ASCII in either case, letters whose other
+// case is longer or shorter (the Kelvin sign, dotted capital I, long s), cut and stray UTF-8
+// bytes, lines longer than the carry, and a literal in mixed case planted across chunk
+// boundaries.
+std::string generateMixedCaseFile(Random& random, std::size_t size, std::size_t chunk) {
+    static const char* const kWords[] = {
+        "error",
+        "Error",
+        "ERROR",
+        "eRRoR",
+        "errors",
+        "err",
+        "\xC3\x89rror",
+        "\xC3\xA9RROR",
+        "\xC3\x89RROR",
+        "\xC3\xA9rror",
+        "rror\xC3\x89",
+        "RROR\xC3\xA9",
+        "K\xE2\x84\xAA",
+        "\xC4\xB0i",
+        "\xC5\xBFs",
+        "\xCE\xA3\xCF\x83_OPS",
+        "\xCF\x83\xCF\x83_ops",
+        "_ops",
+        "12:34",
+        "\xC3",
+        "\xFF",
+        "@[`{",
+    };
+    static const char* const kGaps[] = {" ", " ", "\t", "\n", "\r\n", "\r", "x", ""};
+    std::string out;
+    while (out.size() < size) {
+        if (random.below(60) == 0) {
+            // An overlong line: words without a line end for longer than the carry.
+            const std::size_t end =
+                out.size() + 1600 + static_cast<std::size_t>(random.below(3000));
+            while (out.size() < end)
+                out += std::string(pick(random, kWords)) + (random.below(3) ? " " : "");
+        }
+        out += pick(random, kWords);
+        out += pick(random, kGaps);
+    }
+    out.resize(size);
+    for (std::size_t boundary = chunk; boundary < size; boundary += chunk) {
+        if (random.below(2) == 0)
+            continue;
+        const std::string planted = random.below(2) ? "ErRoR" : "\xC3\x89RROR";
+        const std::size_t at =
+            boundary - std::min(boundary, static_cast<std::size_t>(random.below(6)));
+        const std::size_t length = std::min(planted.size(), size - at);
+        out.replace(at, length, planted, 0, length);
+    }
+    return out;
+}
+
+// Expressions around a required literal, in mixed case and beyond ASCII, and some of the
+// small generated ones.
+std::string literalPattern(Random& random) {
+    static const char* const kBefore[] = {"", "", "", "^", ".", "[a-z]", "(x|y)?", "[^ ]*"};
+    static const char* const kLiterals[] = {
+        "error",
+        "ERROR",
+        "Err",
+        "rror",
+        "\xC3\x89rror",
+        "\xC3\xA9RROR",
+        "rror\xC3\xA9",
+        "\xC3\xA9R",
+        "\xCE\xA3\xCF\x83",
+        "\xCF\x83_OPS",
+        "_ops",
+        "k",
+        "s",
+        "i",
+        "12:3",
+        "@[",
+    };
+    static const char* const kAfter[] = {"", "", "", "$", "s?", "[a-z]+", "(or)*", " *"};
+    if (random.below(6) == 0)
+        return random.pattern();
+    return std::string(pick(random, kBefore)) + pick(random, kLiterals) + pick(random, kAfter);
+}
+
+TEST_F(FastScanFileTest, MixedCaseTextsGiveTheSameHitsEitherCaseRule) {
+    Random random(808);
+    for (const std::size_t bufferSize :
+         {FoundFile::kBufferSize, std::size_t{1540}, std::size_t{2200}}) {
+        const std::size_t chunk = bufferSize - FoundFile::kCarry;
+        for (int round = 0; round < 5; ++round) {
+            const std::size_t size =
+                2000 + static_cast<std::size_t>(
+                           random.below(static_cast<int>(std::min<std::size_t>(2 * chunk, 20000))));
+            const std::string contents = generateMixedCaseFile(random, size, chunk);
+            for (int p = 0; p < 6; ++p) {
+                const std::string pattern = literalPattern(random);
+                for (const bool matchCase : {false, true}) {
+                    compare(contents, pattern, matchCase, bufferSize);
+                    if (HasFatalFailure())
+                        return;
+                }
+            }
         }
     }
 }
