@@ -75,6 +75,62 @@ bool useWideScans() {
     }();
     return hasAvx2 && wideScansAllowed.load(std::memory_order_relaxed);
 }
+
+// The AVX2 forms of the byte scans below: each handles whole 32-byte blocks from `pos`
+// on, leaves `pos` after the last one it handled, and leaves the rest to its caller.
+
+__attribute__((target("avx2"))) std::size_t countByteWide(const char* data, std::size_t size,
+                                                          char b, std::size_t& pos) {
+    std::size_t count = 0;
+    const __m256i wanted = _mm256_set1_epi8(b);
+    const __m256i zero = _mm256_setzero_si256();
+    while (size - pos >= 32) {
+        __m256i counters = zero;
+        const std::size_t blocks = std::min<std::size_t>((size - pos) / 32, 255);
+        for (std::size_t i = 0; i < blocks; ++i, pos += 32) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + pos));
+            counters = _mm256_sub_epi8(counters, _mm256_cmpeq_epi8(v, wanted));
+        }
+        const __m256i sums = _mm256_sad_epu8(counters, zero);
+        count += static_cast<std::size_t>(_mm256_extract_epi64(sums, 0)) +
+                 static_cast<std::size_t>(_mm256_extract_epi64(sums, 1)) +
+                 static_cast<std::size_t>(_mm256_extract_epi64(sums, 2)) +
+                 static_cast<std::size_t>(_mm256_extract_epi64(sums, 3));
+    }
+    return count;
+}
+
+// Returns the offset of the first control byte found, or `size` when there is none in the
+// blocks handled.
+__attribute__((target("avx2"))) std::size_t findControlByteWide(const char* data, std::size_t size,
+                                                                bool skipLF, std::size_t& pos) {
+    const __m256i limit = _mm256_set1_epi8(32);
+    const __m256i minusOne = _mm256_set1_epi8(-1);
+    const __m256i tab = _mm256_set1_epi8('\t');
+    const __m256i lf = _mm256_set1_epi8(skipLF ? '\n' : '\t');
+    for (; pos + 32 <= size; pos += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + pos));
+        const __m256i control =
+            _mm256_and_si256(_mm256_cmpgt_epi8(limit, v), _mm256_cmpgt_epi8(v, minusOne));
+        const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(
+            _mm256_or_si256(_mm256_cmpeq_epi8(v, tab), _mm256_cmpeq_epi8(v, lf)), control)));
+        if (mask != 0)
+            return pos + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+    return size;
+}
+
+__attribute__((target("avx2"))) void copyReplacingWide(const char* in, std::size_t size, char* out,
+                                                       char from, char to, std::size_t& pos) {
+    const __m256i wanted = _mm256_set1_epi8(from);
+    const __m256i replacement = _mm256_set1_epi8(to);
+    for (; pos + 32 <= size; pos += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + pos));
+        const __m256i hit = _mm256_cmpeq_epi8(v, wanted);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + pos),
+                            _mm256_blendv_epi8(v, replacement, hit));
+    }
+}
 #endif
 
 }  // namespace
@@ -211,6 +267,10 @@ __attribute__((target("avx2"))) std::size_t LiteralScan::findWide(const char* da
 std::size_t countByte(const char* data, std::size_t size, char b) {
     std::size_t count = 0;
     std::size_t pos = 0;
+#if defined(SCOUTWELL_WIDE_SCANS)
+    if (size >= 32 && useWideScans())
+        count = countByteWide(data, size, b, pos);
+#endif
 #if defined(__SSE2__)
     const __m128i wanted = _mm_set1_epi8(b);
     const __m128i zero = _mm_setzero_si128();
@@ -235,6 +295,12 @@ std::size_t countByte(const char* data, std::size_t size, char b) {
 
 std::size_t findControlByte(const char* data, std::size_t size, bool skipLF) {
     std::size_t pos = 0;
+#if defined(SCOUTWELL_WIDE_SCANS)
+    if (size >= 32 && useWideScans()) {
+        if (const std::size_t at = findControlByteWide(data, size, skipLF, pos); at != size)
+            return at;
+    }
+#endif
 #if defined(__SSE2__)
     const __m128i limit = _mm_set1_epi8(32);
     const __m128i minusOne = _mm_set1_epi8(-1);
@@ -265,6 +331,10 @@ namespace scoutwell {
 
 void copyReplacing(const char* in, std::size_t size, char* out, char from, char to) {
     std::size_t pos = 0;
+#if defined(SCOUTWELL_WIDE_SCANS)
+    if (size >= 32 && useWideScans())
+        copyReplacingWide(in, size, out, from, to, pos);
+#endif
 #if defined(__SSE2__)
     const __m128i wanted = _mm_set1_epi8(from);
     const __m128i replacement = _mm_set1_epi8(to);

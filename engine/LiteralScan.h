@@ -6,8 +6,9 @@
 //
 //   LiteralScan folded("error", /*ignoreCase=*/true);  // also finds "Error", "ERROR"
 //
-// On x86-64 the scans use SSE2 (AVX2 where the processor has it) and test two of the
-// literal's rarest bytes at once; other machines get a plain loop with the same results.
+// On x86-64 the scans use SSE2, or AVX2 where the processor has it, and a literal is found
+// by testing two of its rarest bytes at once; other machines get plain loops with the same
+// results.
 #pragma once
 
 #include <cstddef>
@@ -35,8 +36,8 @@ class LiteralScan {
     // How rare a byte is in source-like text: higher is rarer.
     static int rarity(unsigned char b);
 
-    // For tests: whether find() may use AVX2 where the processor has it (the default);
-    // affects every LiteralScan of the process.
+    // For tests: whether find() and the byte scans below may use AVX2 where the processor
+    // has it (the default); affects the whole process.
     static void allowWideScansForTesting(bool allow);
 
   private:

@@ -158,36 +158,54 @@ TEST(FastScanDifferentialTest, RequiredLiteralIsFoundOnEveryPath) {
     }
 }
 
+// With the AVX2 forms allowed and forbidden; texts long enough for several 16- and 32-byte
+// blocks and a remainder.
 TEST(FastScanDifferentialTest, ByteScansEqualPlainLoops) {
     Random random(99);
-    for (int round = 0; round < 2000; ++round) {
-        const std::string data = random.text("ab\r\n\t\x01 \x80\xFF", 70);
-        const std::string needle = random.text("ab\r", 4);
-        const LiteralScan scan(needle);
-        const std::size_t want = needle.empty() ? std::string::npos : data.find(needle);
-        const std::size_t got = scan.find(data.data(), data.size());
-        EXPECT_EQ(got == LiteralScan::kNotFound ? std::string::npos : got, want)
-            << "needle '" << needle << "'";
+    for (const bool wide : {true, false}) {
+        LiteralScan::allowWideScansForTesting(wide);
+        for (int round = 0; round < 2000; ++round) {
+            // Control bytes everywhere, or a few at most.
+            std::string data =
+                random.text(round % 2 ? "ab\r\n\t\x01 \x80\xFF" : "ab\t \x80\xFF", 140);
+            for (int n = random.below(3); n > 0 && !data.empty(); --n)
+                data[static_cast<std::size_t>(random.below(static_cast<int>(data.size())))] =
+                    "\r\n\x01"[random.below(3)];
+            const std::string needle = random.text("ab\r", 4);
+            const LiteralScan scan(needle);
+            const std::size_t want = needle.empty() ? std::string::npos : data.find(needle);
+            const std::size_t got = scan.find(data.data(), data.size());
+            EXPECT_EQ(got == LiteralScan::kNotFound ? std::string::npos : got, want)
+                << "needle '" << needle << "'";
 
-        std::size_t crs = 0;
-        for (char c : data)
-            crs += c == '\r';
-        EXPECT_EQ(countByte(data.data(), data.size(), '\r'), crs);
-
-        for (const bool skipLF : {false, true}) {
-            std::size_t control = 0;
-            while (control < data.size()) {
-                const auto c = static_cast<unsigned char>(data[control]);
-                if (c < 32 && c != '\t' && !(skipLF && c == '\n'))
-                    break;
-                ++control;
+            std::size_t crs = 0;
+            std::string replaced = data;
+            for (char& c : replaced) {
+                crs += c == '\r';
+                if (c == '\n')
+                    c = '\r';
             }
-            EXPECT_EQ(findControlByte(data.data(), data.size(), skipLF), control);
+            EXPECT_EQ(countByte(data.data(), data.size(), '\r'), crs);
+            std::string copied(data.size(), '\0');
+            copyReplacing(data.data(), data.size(), copied.data(), '\n', '\r');
+            EXPECT_EQ(copied, replaced);
+
+            for (const bool skipLF : {false, true}) {
+                std::size_t control = 0;
+                while (control < data.size()) {
+                    const auto c = static_cast<unsigned char>(data[control]);
+                    if (c < 32 && c != '\t' && !(skipLF && c == '\n'))
+                        break;
+                    ++control;
+                }
+                EXPECT_EQ(findControlByte(data.data(), data.size(), skipLF), control);
+            }
         }
+        // Counting must not overflow on long runs of the byte.
+        const std::string crs(100000, '\r');
+        EXPECT_EQ(countByte(crs.data(), crs.size(), '\r'), crs.size());
     }
-    // Counting must not overflow on long runs of the byte.
-    const std::string crs(100000, '\r');
-    EXPECT_EQ(countByte(crs.data(), crs.size(), '\r'), crs.size());
+    LiteralScan::allowWideScansForTesting(true);
 }
 
 // A byte from 0x80 up never belongs to the same character as an ASCII byte, so lowering the
