@@ -188,17 +188,43 @@ std::size_t splitLines(char* text, std::size_t size, int& lineCounter, Yield&& y
     }
 }
 
+// What to scan the text for when case is ignored: the longest run of ASCII bytes of the
+// required literal, looked for in either case in the text as it is, when that run is the
+// whole literal or long enough to be worth it; empty when the whole text is better lowered
+// and scanned for the literal itself. Exact, as lowering turns ASCII bytes into ASCII
+// bytes and every other character into one of the same length beyond ASCII.
+std::string_view foldedScanLiteral(std::string_view literal) {
+    constexpr std::size_t kShortestUsefulRun = 3;
+    std::string_view best;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= literal.size(); ++i) {
+        if (i == literal.size() || static_cast<unsigned char>(literal[i]) >= 0x80) {
+            if (i - start > best.size())
+                best = literal.substr(start, i - start);
+            start = i + 1;
+        }
+    }
+    return best.size() == literal.size() || best.size() >= kShortestUsefulRun ? best
+                                                                              : std::string_view();
+}
+
 // splitLines() for a compiled expression, searching the whole run of complete lines at
-// once: lower-cased in one pass when case is ignored, scanned for a literal every match
-// contains when there is one, and each remaining line put to the automaton first, so that
-// the matcher only runs on lines that match. A piece of an overlong line goes to
-// the same filters. Same lines, numbers and order as splitLines().
+// once: scanned for a literal every match contains when there is one, and each remaining
+// line put to the automaton first, so that the matcher only runs on lines that match. When
+// case is ignored the literal's ASCII part is looked for in either case in the text as it
+// is, and only the lines that hold it are lower-cased for the automaton and the matcher;
+// without such a literal the whole run is lower-cased in one pass. A piece of an overlong
+// line goes to the same filters. Same lines, numbers and order as splitLines().
 class FastLineSearch {
   public:
     FastLineSearch(SearchExpression& expression, std::vector<HitLine>& hits)
         : expression_(expression),
           hits_(hits),
-          scan_(expression.regExp().requiredLiteral()),
+          lowerLines_(!expression.matchCase() &&
+                      !foldedScanLiteral(expression.regExp().requiredLiteral()).empty()),
+          scan_(lowerLines_ ? foldedScanLiteral(expression.regExp().requiredLiteral())
+                            : std::string_view(expression.regExp().requiredLiteral()),
+                /*ignoreCase=*/lowerLines_),
           dfa_(expression.automaton()) {}
 
     std::size_t run(char* text, std::size_t size, int& lineCounter, bool& found) {
@@ -220,7 +246,7 @@ class FastLineSearch {
     // `text` ends in a CR when `size` is not 0.
     void searchLines(const char* text, std::size_t size, int& lineCounter, bool& found) {
         const char* haystack = text;
-        if (!expression_.matchCase()) {
+        if (!expression_.matchCase() && !lowerLines_) {
             lowered_.assign(text, size);
             text::toLowerInPlace(lowered_);
             haystack = lowered_.data();
@@ -244,8 +270,10 @@ class FastLineSearch {
             const auto end = static_cast<std::size_t>(lineEnd - haystack);
             ++lineCounter;
             // Empty lines are never searched, as in splitLines().
-            if (end > start)
-                searchLine(text, haystack, start, end, lineCounter, found);
+            if (end > start) {
+                const std::string_view line(text + start, end - start);
+                searchLine(line, subjectOf(line, haystack + start), lineCounter, found);
+            }
             pos = end + 1;
         }
         lineCounter += static_cast<int>(countByte(haystack + pos, size - pos, kCR));
@@ -254,32 +282,45 @@ class FastLineSearch {
     // A piece of an overlong line, its added CR included, goes through the same filters.
     void searchPiece(const char* text, std::size_t size, int lineNumber, bool& found) {
         const char* haystack = text;
-        if (!expression_.matchCase()) {
+        if (!expression_.matchCase() && !lowerLines_) {
             lowered_.assign(text, size);
             text::toLowerInPlace(lowered_);
             haystack = lowered_.data();
         }
         if (!scan_.literal().empty() && scan_.find(haystack, size) == LiteralScan::kNotFound)
             return;
-        searchLine(text, haystack, 0, size, lineNumber, found);
+        const std::string_view piece(text, size);
+        searchLine(piece, subjectOf(piece, haystack), lineNumber, found);
     }
 
-    void searchLine(const char* text, const char* haystack, std::size_t start, std::size_t end,
-                    int lineNumber, bool& found) {
-        const std::string_view subject(haystack + start, end - start);
+    // What the automaton and the matcher see of `line`: the line lower-cased on its own
+    // when only candidate lines are, else its place in the haystack. Lowering a line alone
+    // gives the bytes that lowering the whole text gives there, as a line never starts or
+    // ends inside a character.
+    std::string_view subjectOf(std::string_view line, const char* inHaystack) {
+        if (!lowerLines_)
+            return std::string_view(inHaystack, line.size());
+        lowered_.assign(line);
+        text::toLowerInPlace(lowered_);
+        return lowered_;
+    }
+
+    void searchLine(std::string_view line, std::string_view subject, int lineNumber, bool& found) {
         if (dfa_.contains(subject) == LazyDfa::Answer::No)
             return;
         int matchLength = 0;
         const int matchStart = expression_.regExp().search(subject, matchLength);
         if (matchStart >= 0) {
-            hits_.emplace_back(std::string_view(text + start, end - start), matchStart, matchLength,
-                               lineNumber);
+            hits_.emplace_back(line, matchStart, matchLength, lineNumber);
             found = true;
         }
     }
 
     SearchExpression& expression_;
     std::vector<HitLine>& hits_;
+    // Case is ignored and the text is scanned as it is: each candidate line is lowered
+    // alone into `lowered_`, which otherwise holds the whole lowered text.
+    const bool lowerLines_;
     LiteralScan scan_;
     LazyDfa& dfa_;
     std::string lowered_;

@@ -4,8 +4,11 @@
 //   LiteralScan scan("_ops");
 //   std::size_t at = scan.find(text, size);  // LiteralScan::kNotFound when absent
 //
-// On x86-64 the scans use SSE2 and test two of the literal's rarest bytes at once; other
-// machines get a plain loop with the same results.
+//   LiteralScan folded("error", /*ignoreCase=*/true);  // also finds "Error", "ERROR"
+//
+// On x86-64 the scans use SSE2, or AVX2 where the processor has it, and a literal is found
+// by testing two of its rarest bytes at once; other machines get plain loops with the same
+// results.
 #pragma once
 
 #include <cstddef>
@@ -19,19 +22,34 @@ class LiteralScan {
     static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 
     LiteralScan() = default;
-    explicit LiteralScan(std::string_view literal);
+    // With `ignoreCase`, an ASCII letter matches itself in either case; every other byte,
+    // those from 0x80 up included, matches only itself.
+    explicit LiteralScan(std::string_view literal, bool ignoreCase = false);
 
     // Offset of the first occurrence of the literal in [data, data + size), or kNotFound.
     // An empty literal is found nowhere.
     std::size_t find(const char* data, std::size_t size) const;
 
+    // The literal, its ASCII letters lower-cased when case is ignored.
     const std::string& literal() const { return literal_; }
 
     // How rare a byte is in source-like text: higher is rarer.
     static int rarity(unsigned char b);
 
+    // For tests: whether find() and the byte scans below may use AVX2 where the processor
+    // has it (the default); affects the whole process.
+    static void allowWideScansForTesting(bool allow);
+
   private:
+    template <bool kFold>
+    std::size_t findFrom(const char* data, std::size_t size) const;
+#if defined(__x86_64__) && defined(__GNUC__)
+    template <bool kFold>
+    std::size_t findWide(const char* data, std::size_t size, std::size_t& pos) const;
+#endif
+
     std::string literal_;
+    bool ignoreCase_ = false;
     std::size_t firstOffset_ = 0;   // offsets of the two rarest bytes, firstOffset_ <
     std::size_t secondOffset_ = 0;  // secondOffset_ unless the literal has one byte
 };

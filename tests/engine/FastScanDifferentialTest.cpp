@@ -3,6 +3,7 @@
 // scans of generated files with both algorithms, which must give the same hits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -157,36 +158,54 @@ TEST(FastScanDifferentialTest, RequiredLiteralIsFoundOnEveryPath) {
     }
 }
 
+// With the AVX2 forms allowed and forbidden; texts long enough for several 16- and 32-byte
+// blocks and a remainder.
 TEST(FastScanDifferentialTest, ByteScansEqualPlainLoops) {
     Random random(99);
-    for (int round = 0; round < 2000; ++round) {
-        const std::string data = random.text("ab\r\n\t\x01 \x80\xFF", 70);
-        const std::string needle = random.text("ab\r", 4);
-        const LiteralScan scan(needle);
-        const std::size_t want = needle.empty() ? std::string::npos : data.find(needle);
-        const std::size_t got = scan.find(data.data(), data.size());
-        EXPECT_EQ(got == LiteralScan::kNotFound ? std::string::npos : got, want)
-            << "needle '" << needle << "'";
+    for (const bool wide : {true, false}) {
+        LiteralScan::allowWideScansForTesting(wide);
+        for (int round = 0; round < 2000; ++round) {
+            // Control bytes everywhere, or a few at most.
+            std::string data =
+                random.text(round % 2 ? "ab\r\n\t\x01 \x80\xFF" : "ab\t \x80\xFF", 140);
+            for (int n = random.below(3); n > 0 && !data.empty(); --n)
+                data[static_cast<std::size_t>(random.below(static_cast<int>(data.size())))] =
+                    "\r\n\x01"[random.below(3)];
+            const std::string needle = random.text("ab\r", 4);
+            const LiteralScan scan(needle);
+            const std::size_t want = needle.empty() ? std::string::npos : data.find(needle);
+            const std::size_t got = scan.find(data.data(), data.size());
+            EXPECT_EQ(got == LiteralScan::kNotFound ? std::string::npos : got, want)
+                << "needle '" << needle << "'";
 
-        std::size_t crs = 0;
-        for (char c : data)
-            crs += c == '\r';
-        EXPECT_EQ(countByte(data.data(), data.size(), '\r'), crs);
-
-        for (const bool skipLF : {false, true}) {
-            std::size_t control = 0;
-            while (control < data.size()) {
-                const auto c = static_cast<unsigned char>(data[control]);
-                if (c < 32 && c != '\t' && !(skipLF && c == '\n'))
-                    break;
-                ++control;
+            std::size_t crs = 0;
+            std::string replaced = data;
+            for (char& c : replaced) {
+                crs += c == '\r';
+                if (c == '\n')
+                    c = '\r';
             }
-            EXPECT_EQ(findControlByte(data.data(), data.size(), skipLF), control);
+            EXPECT_EQ(countByte(data.data(), data.size(), '\r'), crs);
+            std::string copied(data.size(), '\0');
+            copyReplacing(data.data(), data.size(), copied.data(), '\n', '\r');
+            EXPECT_EQ(copied, replaced);
+
+            for (const bool skipLF : {false, true}) {
+                std::size_t control = 0;
+                while (control < data.size()) {
+                    const auto c = static_cast<unsigned char>(data[control]);
+                    if (c < 32 && c != '\t' && !(skipLF && c == '\n'))
+                        break;
+                    ++control;
+                }
+                EXPECT_EQ(findControlByte(data.data(), data.size(), skipLF), control);
+            }
         }
+        // Counting must not overflow on long runs of the byte.
+        const std::string crs(100000, '\r');
+        EXPECT_EQ(countByte(crs.data(), crs.size(), '\r'), crs.size());
     }
-    // Counting must not overflow on long runs of the byte.
-    const std::string crs(100000, '\r');
-    EXPECT_EQ(countByte(crs.data(), crs.size(), '\r'), crs.size());
+    LiteralScan::allowWideScansForTesting(true);
 }
 
 // A byte from 0x80 up never belongs to the same character as an ASCII byte, so lowering the
@@ -340,6 +359,116 @@ TEST_F(FastScanFileTest, SmallBuffersGiveTheSameHits) {
             compare(contents, random.pattern(), /*matchCase=*/random.below(2) == 0, bufferSize);
             if (HasFatalFailure())
                 return;
+        }
+    }
+}
+
+template <std::size_t N>
+const char* pick(Random& random, const char* const (&items)[N]) {
+    return items[random.below(static_cast<int>(N))];
+}
+
+// Words in every case, next to letters beyond ASCII in either case, letters whose other
+// case is longer or shorter (the Kelvin sign, dotted capital I, long s), cut and stray UTF-8
+// bytes, lines longer than the carry, and a literal in mixed case planted across chunk
+// boundaries.
+std::string generateMixedCaseFile(Random& random, std::size_t size, std::size_t chunk) {
+    static const char* const kWords[] = {
+        "error",
+        "Error",
+        "ERROR",
+        "eRRoR",
+        "errors",
+        "err",
+        "\xC3\x89rror",
+        "\xC3\xA9RROR",
+        "\xC3\x89RROR",
+        "\xC3\xA9rror",
+        "rror\xC3\x89",
+        "RROR\xC3\xA9",
+        "K\xE2\x84\xAA",
+        "\xC4\xB0i",
+        "\xC5\xBFs",
+        "\xCE\xA3\xCF\x83_OPS",
+        "\xCF\x83\xCF\x83_ops",
+        "_ops",
+        "12:34",
+        "\xC3",
+        "\xFF",
+        "@[`{",
+    };
+    static const char* const kGaps[] = {" ", " ", "\t", "\n", "\r\n", "\r", "x", ""};
+    std::string out;
+    while (out.size() < size) {
+        if (random.below(60) == 0) {
+            // An overlong line: words without a line end for longer than the carry.
+            const std::size_t end =
+                out.size() + 1600 + static_cast<std::size_t>(random.below(3000));
+            while (out.size() < end)
+                out += std::string(pick(random, kWords)) + (random.below(3) ? " " : "");
+        }
+        out += pick(random, kWords);
+        out += pick(random, kGaps);
+    }
+    out.resize(size);
+    for (std::size_t boundary = chunk; boundary < size; boundary += chunk) {
+        if (random.below(2) == 0)
+            continue;
+        const std::string planted = random.below(2) ? "ErRoR" : "\xC3\x89RROR";
+        const std::size_t at =
+            boundary - std::min(boundary, static_cast<std::size_t>(random.below(6)));
+        const std::size_t length = std::min(planted.size(), size - at);
+        out.replace(at, length, planted, 0, length);
+    }
+    return out;
+}
+
+// Expressions around a required literal, in mixed case and beyond ASCII, and some of the
+// small generated ones.
+std::string literalPattern(Random& random) {
+    static const char* const kBefore[] = {"", "", "", "^", ".", "[a-z]", "(x|y)?", "[^ ]*"};
+    static const char* const kLiterals[] = {
+        "error",
+        "ERROR",
+        "Err",
+        "rror",
+        "\xC3\x89rror",
+        "\xC3\xA9RROR",
+        "rror\xC3\xA9",
+        "\xC3\xA9R",
+        "\xCE\xA3\xCF\x83",
+        "\xCF\x83_OPS",
+        "_ops",
+        "k",
+        "s",
+        "i",
+        "12:3",
+        "@[",
+    };
+    static const char* const kAfter[] = {"", "", "", "$", "s?", "[a-z]+", "(or)*", " *"};
+    if (random.below(6) == 0)
+        return random.pattern();
+    return std::string(pick(random, kBefore)) + pick(random, kLiterals) + pick(random, kAfter);
+}
+
+TEST_F(FastScanFileTest, MixedCaseTextsGiveTheSameHitsEitherCaseRule) {
+    Random random(808);
+    for (const std::size_t bufferSize :
+         {FoundFile::kBufferSize, std::size_t{1540}, std::size_t{2200}}) {
+        const std::size_t chunk = bufferSize - FoundFile::kCarry;
+        for (int round = 0; round < 5; ++round) {
+            const std::size_t size =
+                2000 + static_cast<std::size_t>(
+                           random.below(static_cast<int>(std::min<std::size_t>(2 * chunk, 20000))));
+            const std::string contents = generateMixedCaseFile(random, size, chunk);
+            for (int p = 0; p < 6; ++p) {
+                const std::string pattern = literalPattern(random);
+                for (const bool matchCase : {false, true}) {
+                    compare(contents, pattern, matchCase, bufferSize);
+                    if (HasFatalFailure())
+                        return;
+                }
+            }
         }
     }
 }
