@@ -178,7 +178,7 @@ void ResultStreamWriter::addHits(const FoundItem& item) {
 void ResultStreamWriter::endHits(const FoundItem& /*item*/) {
     if (failed_)
         return;
-    pending_ = "\n";
+    pending_.assign(1, '\n');
     buffer();
 }
 

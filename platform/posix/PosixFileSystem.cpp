@@ -65,10 +65,8 @@ int openByComponents(const std::string& path, int flags) {
             ++rest;
         const bool last = rest == path.size();
         component.assign(path, at, end - at);
-        if (component.empty())
-            component = ".";
-        const int fd =
-            ::openat(dirFd, component.c_str(), last ? flags : O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const char* name = component.empty() ? "." : component.c_str();
+        const int fd = ::openat(dirFd, name, last ? flags : O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ::close(dirFd);
         if (last)
             return fd;
