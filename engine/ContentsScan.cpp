@@ -91,6 +91,12 @@ class Normaliser {
                     control(out, /*silent=*/false);
             } else {
                 control(out, /*silent=*/b == kNul);
+                // The NULs after a NUL change nothing more: binary files are mostly runs
+                // of them.
+                if (bulk_ && b == kNul) {
+                    while (i + 1 < size && in[i + 1] == 0)
+                        ++i;
+                }
             }
         }
         return static_cast<std::size_t>(out - start);

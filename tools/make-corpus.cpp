@@ -1,10 +1,12 @@
 // Writes the benchmarks' generated tree: the same bytes on every machine and every run.
 //
 //   make-corpus <folder> [scale]
+//   make-corpus --small <folder> <folders> <files per folder>
 //
 // About 40,000 files and 200 MB at scale 1.0: source-like text with LF and CR LF line
 // ends, a few very long lines, a few binary files, a wide folder and a deep chain of
-// folders. The folder must not exist yet.
+// folders. The folder must not exist yet. --small writes a tree of many tiny files instead,
+// each holding "hello 7" and a line end, as source trees, mail folders and caches have.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -16,7 +18,9 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: make-corpus <folder> [scale]\n";
+constexpr const char* kUsage =
+    "usage: make-corpus <folder> [scale]\n"
+    "       make-corpus --small <folder> <folders> <files per folder>\n";
 constexpr int kModules = 100;
 constexpr int kFilesPerModule = 300;
 constexpr int kWideFiles = 5000;
@@ -136,7 +140,30 @@ std::size_t sourceFileSize(Random& r) {
 
 }  // namespace
 
+int smallFiles(const std::string& folder, int folders, int files) {
+    const std::string root = folder + "/";
+    if (folders < 1 || files < 1 || !makeFolder(root)) {
+        std::fputs(kUsage, stderr);
+        return 1;
+    }
+    char name[64];
+    for (int d = 0; d < folders; ++d) {
+        std::snprintf(name, sizeof name, "d%05d/", d);
+        const std::string sub = root + name;
+        if (!makeFolder(sub))
+            return 1;
+        for (int f = 0; f < files; ++f) {
+            std::snprintf(name, sizeof name, "f%05d.txt", f);
+            if (!writeFile(sub + name, "hello 7\n"))
+                return 1;
+        }
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--small")
+        return smallFiles(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc < 2 || argc > 3) {
         std::fputs(kUsage, stderr);
         return 2;

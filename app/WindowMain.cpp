@@ -1,0 +1,104 @@
+// The window module's start: the search window, or the command-line help dialog before an
+// unattended search.
+//
+// SCOUTWELL_QUIT_AFTER_START=1 closes the main window shortly after it appeared, so that a
+// test can check that the program starts and ends cleanly under a real X server;
+// SCOUTWELL_REPORT_CONTROLS=<file> reports where the criteria boxes are on the screen
+// (views/ScreenReport.h).
+#include <QApplication>
+#include <QTimer>
+#include <cstdlib>
+
+#include "app/core/Settings.h"
+#include "app/core/UnattendedSearch.h"
+#include "app/gui/CCommandLineHelpDialog.h"
+#include "app/gui/CDediDurarerDoc.h"
+#include "app/gui/DocumentManager.h"
+#include "app/start/ProgramStart.h"
+#include "engine/Messages.h"
+#include "platform/qt/ByteText.h"
+#include "platform/qtgui/MimeTypeNames.h"
+#include "platform/qtgui/QtMessageSink.h"
+#include "views/CMainFrame.h"
+#include "views/IconCache.h"
+#include "views/ScreenReport.h"
+
+namespace {
+
+constexpr const char* kQuitAfterStartVariable = "SCOUTWELL_QUIT_AFTER_START";
+constexpr int kQuitAfterStartDelayMs = 500;
+constexpr const char* kDesktopFileName = "scoutwell";
+
+}  // namespace
+
+// Called by the program once it knows that a window is to be shown.
+extern "C" __attribute__((visibility("default"))) int scoutwellWindowMain(int argc, char** argv) {
+    scoutwell::ProgramStart start(argc, argv);
+    scoutwell::Application& app = start.app;
+    scoutwell::QtSettingsStore& settings = start.settings;
+    const int parseMessageCount = start.parseMessageCount();
+    const auto showParseMessages = [&start] { start.showParseMessages(); };
+
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(scoutwell::kSettingsApplication));
+    QApplication::setOrganizationName(QString::fromLatin1(scoutwell::kSettingsOrganisation));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
+    QApplication::setWindowIcon(scoutwell::CMainFrame::programIcon());
+    if (app.options.outputFileGiven) {
+        // The help comes first; "Run Scoutwell..." goes on to the unattended search, which
+        // reports on standard error as it does without the help.
+        showParseMessages();
+        scoutwell::CCommandLineHelpDialog help;
+        if (help.exec() != QDialog::Accepted)
+            return 0;
+        return scoutwell::runUnattendedSearch(app, parseMessageCount);
+    }
+    scoutwell::QtMessageSink messageBoxes;
+    scoutwell::setMessageSink(&messageBoxes);
+    // Type names from the desktop's MIME database; the shared icon list needs the
+    // application to exist.
+    scoutwell::MimeTypeNames::install();
+    scoutwell::IconCache::shared();
+    showParseMessages();
+
+    int status = 0;
+    if (app.options.showHelp) {
+        scoutwell::CCommandLineHelpDialog help;
+        if (help.exec() != QDialog::Accepted) {
+            scoutwell::setMessageSink(nullptr);
+            return 0;
+        }
+    }
+    {
+        scoutwell::DocumentManager manager(app);
+        scoutwell::CMainFrame frame(app, manager);
+
+        app.startingUp = true;
+        scoutwell::CDediDurarerDoc* doc =
+            app.options.fileToOpen.empty()
+                ? manager.newDocument()
+                : manager.openDocument(scoutwell::qStringFromBytes(app.options.fileToOpen));
+        app.startingUp = false;
+        if (doc) {
+            if (scoutwell::readSetting(settings, scoutwell::kFrameMaximized) != 0)
+                frame.showMaximized();
+            else
+                frame.show();
+            frame.update();
+
+            app.contentsHistory.load();
+            app.fileNameHistory.load();
+
+            if (const char* report = std::getenv(scoutwell::kReportControlsVariable);
+                report && *report)
+                scoutwell::reportControlsWhenShown(frame, scoutwell::qStringFromBytes(report));
+            if (const char* quit = std::getenv(kQuitAfterStartVariable); quit && *quit)
+                QTimer::singleShot(kQuitAfterStartDelayMs, &frame, &QWidget::close);
+            status = qtApp.exec();
+        } else {
+            status = 1;
+        }
+    }
+    scoutwell::setMessageSink(nullptr);
+    return status;
+}
