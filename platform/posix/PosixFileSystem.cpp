@@ -240,16 +240,10 @@ class PosixDirectory : public Directory {
     }
 
     std::unique_ptr<Directory> openSubfolder(std::string_view name) override {
-        nameBuffer_.assign(name);
-        const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-        const int fd = ::openat(fd_, nameBuffer_.c_str(), flags);
+        struct stat st;
+        const int fd = openEntry(name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, st);
         if (fd < 0)
             return nullptr;
-        struct stat st;
-        if (::fstat(fd, &st) != 0) {
-            ::close(fd);
-            return nullptr;
-        }
         if (st.st_dev != device_) {
             if (stay_ && st.st_dev != rootDevice_) {
                 ::close(fd);
@@ -299,16 +293,10 @@ class PosixDirectory : public Directory {
     }
 
     std::unique_ptr<ReadableFile> openFile(std::string_view name, EntryInfo& info) override {
-        nameBuffer_.assign(name);
-        const int fd =
-            ::openat(fd_, nameBuffer_.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        struct stat st;
+        const int fd = openEntry(name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, st);
         if (fd < 0)
             return nullptr;
-        struct stat st;
-        if (::fstat(fd, &st) != 0) {
-            ::close(fd);
-            return nullptr;
-        }
         info.size = static_cast<std::uint64_t>(st.st_size);
         info.modified = modifiedOf(st);
         info.isDirectory = false;
@@ -316,6 +304,17 @@ class PosixDirectory : public Directory {
     }
 
   private:
+    // Opens an entry of this folder and describes what was opened; -1 on a failure.
+    int openEntry(std::string_view name, int flags, struct stat& st) {
+        nameBuffer_.assign(name);
+        const int fd = ::openat(fd_, nameBuffer_.c_str(), flags);
+        if (fd >= 0 && ::fstat(fd, &st) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    }
+
     void endEnumeration() {
         ended_ = true;
         buffers_->give(std::move(buffer_));

@@ -86,6 +86,21 @@ TEST(PosixFileSystem, OnlyRegularFilesAreOpenedForScanning) {
     EXPECT_FALSE(fs.openForScan(tree.path(), "pipe"));  // and no wait for a writer
     EXPECT_FALSE(fs.openForScan(tree.path(), "missing"));
     EXPECT_FALSE(fs.openForScan("/dev/", "zero"));
+
+    // Opened in its folder, a regular file is described as well; anything else, a link
+    // included, is left to the caller's stat and open by path.
+    std::unique_ptr<Directory> dir = fs.openFolder(tree.path(), /*stayOnFileSystem=*/false);
+    ASSERT_TRUE(dir);
+    EntryInfo info;
+    f = dir->openFile("file.txt", info);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(info.size, 3u);
+    EXPECT_FALSE(info.isDirectory);
+    EXPECT_EQ(f->read(buf, 2), 2);
+    EXPECT_EQ(f->read(buf, sizeof buf), 1);
+    EXPECT_EQ(f->read(buf, sizeof buf), 0);
+    for (const char* name : {"link", "sub", "pipe", "missing"})
+        EXPECT_FALSE(dir->openFile(name, info)) << name;
 }
 
 // Reads a file for scanning in 50,000-byte chunks; the bytes read in all.
@@ -110,6 +125,17 @@ TEST(PosixFileSystem, PseudoFilesAreReadOnlyUpToABound) {
     EXPECT_LE(pagemap, std::size_t{1} << 20);
     // A short text file there is read whole.
     EXPECT_GT(bytesReadForScan(fs, "/proc/self/", "status"), 100u);
+    // The same bound when the walk opens the file in its folder.
+    std::unique_ptr<Directory> proc = fs.openFolder("/proc/self/", /*stayOnFileSystem=*/false);
+    ASSERT_TRUE(proc);
+    EntryInfo info;
+    std::unique_ptr<ReadableFile> file = proc->openFile("pagemap", info);
+    ASSERT_TRUE(file);
+    std::string buffer(50000, '\0');
+    std::size_t total = 0;
+    for (long got; (got = file->read(buffer.data(), buffer.size())) > 0;)
+        total += static_cast<std::size_t>(got);
+    EXPECT_EQ(total, std::size_t{1} << 20);
 
     testing::TempTree tree;
     tree.file("big", std::string(3u << 20, 'x'));
