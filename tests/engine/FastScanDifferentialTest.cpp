@@ -890,6 +890,17 @@ SearchCriteria randomCriteria(Random& random, const std::string& folder) {
     }
 }
 
+// A contents search of `folder` for `pattern`, prepared.
+SearchCriteria contentsSearch(const std::string& folder, const char* pattern) {
+    SearchCriteria c;
+    c.lookIn = {folder};
+    c.searchContents = true;
+    c.containingText = pattern;
+    std::string error;
+    EXPECT_TRUE(c.prepare(error)) << error;
+    return c;
+}
+
 // Short lines of words in mixed case, most holding "error" in some case: a search for it
 // finds far more hit lines than a file may hold before it is handed over in pieces.
 std::string generateManyHitsFile(Random& random, std::size_t size) {
@@ -999,15 +1010,10 @@ TEST_F(ParallelScanTest, FilesWithManyHitsComeInPiecesInTheirPlace) {
     makeScanTree(tree, random, 30, /*manyHits=*/3);
     const char* const patterns[] = {"error", "rror\xC3\xA9", "^[a-z]*rror", "_ops"};
     for (int round = 0; round < 4; round += testing::kSanitized ? 2 : 1) {
-        SearchCriteria c;
-        c.lookIn = {tree.path()};
-        c.searchContents = true;
-        c.containingText = patterns[round];
+        SearchCriteria c = contentsSearch(tree.path(), patterns[round]);
         c.matchContentsCase = round % 2 == 1;
         c.eolMac = round == 2;
         c.onePhaseSearch = round % 2 == 0;
-        std::string error;
-        ASSERT_TRUE(c.prepare(error)) << error;
         expectTheSameOnAnyNumberOfThreads(c);
         if (HasFailure())
             return;
@@ -1029,14 +1035,8 @@ TEST_F(ParallelScanTest, StoppedSearchesDeliverTheBeginningOfTheFullOne) {
     const int firstRound = testing::kSanitized ? 1 : 0;
     const int lastRound = testing::kSanitized ? 2 : 3;
     for (int round = firstRound; round <= lastRound; ++round) {
-        SearchCriteria c = round < 2 ? randomCriteria(random, tree.path()) : SearchCriteria();
-        if (round >= 2) {
-            c.lookIn = {tree.path()};
-            c.searchContents = true;
-            c.containingText = "error";
-            std::string error;
-            ASSERT_TRUE(c.prepare(error)) << error;
-        }
+        SearchCriteria c =
+            round < 2 ? randomCriteria(random, tree.path()) : contentsSearch(tree.path(), "error");
         c.onePhaseSearch = round % 2 == 0;
         for (const bool takesAll : {false, true}) {
             const Delivery full = search(c, /*plain=*/false, 1, takesAll);
