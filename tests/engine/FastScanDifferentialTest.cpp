@@ -599,7 +599,6 @@ struct Delivered {
     bool hitsComplete = false;
     std::vector<HitLine> hits;
     bool inPieces = false;
-    bool ended = false;  // endHits() came
 };
 
 Delivered deliveredOf(const FoundItem& item) {
@@ -726,7 +725,6 @@ class RecordingSink : public FoundItemSink {
         ASSERT_TRUE(open_ && item.fullPath() == run.items.back().path)
             << "the end of " << item.fullPath() << " outside its file";
         open_ = false;
-        run.items.back().ended = true;
         run.items.back().hitsComplete = item.hitsComplete;
         run.bytes += '\n';
     }
@@ -967,7 +965,7 @@ class ParallelScanTest : public ::testing::Test {
                              << describe(c) << " takesAll " << takesAll << " threads " << threads);
                 const Delivery got = search(c, /*plain=*/false, threads, takesAll);
                 EXPECT_EQ(difference(want.items, got.items, /*prefix=*/false), "");
-                EXPECT_EQ(difference(want.bytes, got.bytes, /*prefix=*/false, false), "");
+                EXPECT_EQ(difference(want.bytes, got.bytes, /*prefix=*/false, /*cut=*/false), "");
                 items += got.items.size();
                 pieced += got.pieced;
                 pieces += got.pieces;
@@ -987,7 +985,7 @@ TEST_F(ParallelScanTest, RandomTreesGiveTheSameResultsOnAnyNumberOfThreads) {
         SCOPED_TRACE(::testing::Message() << "seed " << seed);
         Random random(seed);
         testing::TempTree tree;
-        // Enough files for a full queue of files waiting to be scanned.
+        // Often more files than the queue of files waiting for a scan holds.
         makeScanTree(tree, random, 40 + random.below(80), /*manyHits=*/0);
         for (int round = 0; round < kSearchRounds; ++round) {
             expectTheSameOnAnyNumberOfThreads(randomCriteria(random, tree.path()));
