@@ -1,11 +1,21 @@
 // The fast contents search against the plain one: the automaton's answer and the required
-// literal against the backtracking matcher, the byte scans against obvious loops, and whole
-// scans of generated files with both algorithms, which must give the same hits.
+// literal against the backtracking matcher, the byte scans against obvious loops, whole
+// scans of generated files with both algorithms, which must give the same hits, and whole
+// searches of generated trees on disk, plain on one thread against fast on several, which
+// must deliver the same items in the same order, also when stopped at random.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <random>
+#include <sstream>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "engine/FoundItem.h"
@@ -13,10 +23,15 @@
 #include "engine/LiteralScan.h"
 #include "engine/Messages.h"
 #include "engine/RegExp.h"
+#include "engine/ResultsStore.h"
+#include "engine/ScanPool.h"
 #include "engine/SearchCriteria.h"
+#include "engine/SearchEngine.h"
 #include "engine/SearchExpression.h"
 #include "engine/Text.h"
 #include "engine/Tuning.h"
+#include "support/Sanitized.h"
+#include "support/TempTree.h"
 #include "tests/engine/FakeScanFileSystem.h"
 
 namespace scoutwell {
@@ -476,6 +491,592 @@ TEST_F(FastScanFileTest, MixedCaseTextsGiveTheSameHitsEitherCaseRule) {
 TEST_F(FastScanFileTest, PatternThatDoesNotCompileFindsNothingEitherWay) {
     compare("a(b\nab\n", "a(b", /*matchCase=*/true, FoundFile::kBufferSize);
     compare("\n\n\n", "(((((((((((x)))))))))))", /*matchCase=*/false, FoundFile::kBufferSize);
+}
+
+// Whole searches on several scanning threads ------------------------------------------------
+
+// The installed file system, counting reads and the scanning threads ("scoutwell-scan")
+// that have read a file: how many ever did, and how many of them have not ended yet. A
+// thread's mark goes when the thread ends, before anyone joining it returns.
+class ReaderCountingFileSystem : public FileSystem {
+  public:
+    static std::atomic<int> scanThreadsAlive;
+    static std::atomic<int> scanThreadsSeen;
+    static std::atomic<int> reads;
+
+    explicit ReaderCountingFileSystem(FileSystem* real) : real_(real), previous_(fileSystem()) {
+        setFileSystem(this);
+    }
+    ~ReaderCountingFileSystem() override { setFileSystem(previous_); }
+    ReaderCountingFileSystem(const ReaderCountingFileSystem&) = delete;
+    ReaderCountingFileSystem& operator=(const ReaderCountingFileSystem&) = delete;
+
+    std::unique_ptr<Directory> openFolder(const std::string& path, bool stay) override {
+        return wrap(real_->openFolder(path, stay));
+    }
+    std::unique_ptr<ReadableFile> openForScan(const std::string& folder,
+                                              const std::string& name) override {
+        return wrap(real_->openForScan(folder, name));
+    }
+    bool isDirectory(const std::string& path) override { return real_->isDirectory(path); }
+    bool exists(const std::string& path) override { return real_->exists(path); }
+    std::vector<MountPoint> mounts() override { return real_->mounts(); }
+
+  private:
+    struct ThreadMark {
+        ThreadMark() {
+            char name[16] = {};
+            pthread_getname_np(pthread_self(), name, sizeof name);
+            counted = std::string_view(name) == "scoutwell-scan";
+            if (counted) {
+                ++scanThreadsAlive;
+                ++scanThreadsSeen;
+            }
+        }
+        ~ThreadMark() {
+            if (counted)
+                --scanThreadsAlive;
+        }
+        bool counted = false;
+    };
+
+    class File : public ReadableFile {
+      public:
+        explicit File(std::unique_ptr<ReadableFile> real) : real_(std::move(real)) {}
+        long read(char* buffer, std::size_t size) override {
+            thread_local ThreadMark mark;
+            ++reads;
+            return real_->read(buffer, size);
+        }
+
+      private:
+        std::unique_ptr<ReadableFile> real_;
+    };
+
+    class Folder : public Directory {
+      public:
+        explicit Folder(std::unique_ptr<Directory> real) : real_(std::move(real)) {}
+        bool next(std::string_view& name, EntryType& type) override {
+            return real_->next(name, type);
+        }
+        bool stat(std::string_view name, EntryInfo& info) override {
+            return real_->stat(name, info);
+        }
+        std::unique_ptr<Directory> openSubfolder(std::string_view name) override {
+            return wrap(real_->openSubfolder(name));
+        }
+        std::unique_ptr<Directory> openParent() override { return wrap(real_->openParent()); }
+        bool close() override { return real_->close(); }
+        std::unique_ptr<ReadableFile> openFile(std::string_view name, EntryInfo& info) override {
+            return wrap(real_->openFile(name, info));
+        }
+
+      private:
+        std::unique_ptr<Directory> real_;
+    };
+
+    static std::unique_ptr<Directory> wrap(std::unique_ptr<Directory> dir) {
+        return dir ? std::make_unique<Folder>(std::move(dir)) : nullptr;
+    }
+    static std::unique_ptr<ReadableFile> wrap(std::unique_ptr<ReadableFile> file) {
+        return file ? std::make_unique<File>(std::move(file)) : nullptr;
+    }
+
+    FileSystem* real_;
+    FileSystem* previous_;
+};
+
+std::atomic<int> ReaderCountingFileSystem::scanThreadsAlive{0};
+std::atomic<int> ReaderCountingFileSystem::scanThreadsSeen{0};
+std::atomic<int> ReaderCountingFileSystem::reads{0};
+
+// One delivered file as its sink saw it; a file that came in pieces holds the hits of all
+// its pieces and the completeness its endHits() reported.
+struct Delivered {
+    std::string path;
+    std::int64_t size = 0;
+    FileTime modified = 0;
+    bool hitsComplete = false;
+    std::vector<HitLine> hits;
+    bool inPieces = false;
+};
+
+Delivered deliveredOf(const FoundItem& item) {
+    Delivered d;
+    d.path = item.fullPath();
+    d.size = item.size;
+    d.modified = item.modified;
+    d.hitsComplete = item.hitsComplete;
+    d.hits = item.hits;
+    return d;
+}
+
+// Where `got` departs from `want`, empty when it does not. With `cutAllowed`, `got` may
+// hold only the first of the hits, as a file in pieces does whose scan a stop ended.
+std::string difference(const Delivered& want, const Delivered& got, bool cutAllowed) {
+    std::ostringstream out;
+    if (got.path != want.path || got.size != want.size || got.modified != want.modified) {
+        out << got.path << " " << got.size << " " << got.modified << " instead of " << want.path
+            << " " << want.size << " " << want.modified;
+        return out.str();
+    }
+    const bool cut = cutAllowed && !got.hitsComplete;
+    if (!cut && got.hitsComplete != want.hitsComplete)
+        out << want.path << ": hitsComplete " << got.hitsComplete;
+    else if (cut ? got.hits.size() > want.hits.size() : got.hits.size() != want.hits.size())
+        out << want.path << ": " << got.hits.size() << " hits instead of " << want.hits.size();
+    for (std::size_t i = 0; out.tellp() == 0 && i < got.hits.size(); ++i) {
+        const HitLine& a = want.hits[i];
+        const HitLine& b = got.hits[i];
+        if (a.lineNumber != b.lineNumber || a.matchStart != b.matchStart ||
+            a.matchLength != b.matchLength || a.text != b.text) {
+            out << want.path << ": hit " << i << " is line " << b.lineNumber << " match "
+                << b.matchStart << "+" << b.matchLength << " instead of line " << a.lineNumber
+                << " match " << a.matchStart << "+" << a.matchLength;
+        }
+    }
+    return out.str();
+}
+
+// Where two deliveries first differ, empty when `got` equals `want` or, with `prefix`, is a
+// beginning of it whose last file may be cut short if it came in pieces.
+std::string difference(const std::vector<Delivered>& want, const std::vector<Delivered>& got,
+                       bool prefix) {
+    if (prefix ? got.size() > want.size() : got.size() != want.size()) {
+        return std::to_string(got.size()) + " items instead of " + std::to_string(want.size());
+    }
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        const bool last = i + 1 == got.size();
+        const std::string d = difference(want[i], got[i], prefix && last && got[i].inPieces);
+        if (!d.empty())
+            return "item " + std::to_string(i) + ": " + d;
+    }
+    return {};
+}
+
+// Where two outputs first differ, empty when `got` equals `want` or, with `prefix`, is a
+// beginning of it (the line ending a file cut short excepted).
+std::string difference(const std::string& want, std::string got, bool prefix, bool cut) {
+    if (cut && !got.empty())
+        got.pop_back();
+    if (prefix ? got.size() <= want.size() && want.compare(0, got.size(), got) == 0 : got == want)
+        return {};
+    const auto parted = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
+    return "outputs of " + std::to_string(got.size()) + " and " + std::to_string(want.size()) +
+           " bytes part at byte " + std::to_string(parted.first - got.begin());
+}
+
+// What one search delivered.
+struct Delivery {
+    std::vector<Delivered> items;
+    std::string bytes;  // as the unattended writer writes them, before its CR LF
+    int pieced = 0;     // files that came in pieces
+    int pieces = 0;     // further pieces (addHits)
+};
+
+// Records what a search delivers: through a result list, or taking every hit as the
+// unattended writer does. It checks that no two calls overlap and that pieces come between
+// the startHits() and endHits() of one file; it can ask for a stop itself after a number of
+// items or further pieces, and lets another thread wait for a number of calls.
+class RecordingSink : public FoundItemSink {
+  public:
+    RecordingSink(SearchCriteria& criteria, bool takesAll)
+        : criteria_(criteria), takesAll_(takesAll) {}
+
+    bool takesAllHits() const override { return takesAll_; }
+
+    void add(const FoundItem& item) override {
+        const Call call(*this);
+        EXPECT_FALSE(open_) << item.fullPath() << " inside the pieces of another file";
+        store.add(item);
+        run.items.push_back(deliveredOf(item));
+        item.writeRow(run.bytes, "\t");
+        if (!item.hits.empty()) {
+            item.writeHitLines(run.bytes, "\t");
+            run.bytes += '\n';
+        }
+        itemArrived();
+    }
+    void startHits(const FoundItem& item) override {
+        const Call call(*this);
+        EXPECT_TRUE(takesAll_);
+        EXPECT_FALSE(open_) << item.fullPath() << " inside the pieces of another file";
+        open_ = true;
+        run.items.push_back(deliveredOf(item));
+        run.items.back().inPieces = true;
+        ++run.pieced;
+        item.writeRow(run.bytes, "\t");
+        item.writeHitLines(run.bytes, "\t");
+        itemArrived();
+    }
+    void addHits(const FoundItem& item) override {
+        const Call call(*this);
+        ASSERT_TRUE(open_ && item.fullPath() == run.items.back().path)
+            << "a piece of " << item.fullPath() << " outside its file";
+        std::vector<HitLine>& hits = run.items.back().hits;
+        hits.insert(hits.end(), item.hits.begin(), item.hits.end());
+        item.writeHitLines(run.bytes, "\t");
+        ++run.pieces;
+        if (run.pieces == stopAfterPieces)
+            requestStop();
+    }
+    void endHits(const FoundItem& item) override {
+        const Call call(*this);
+        ASSERT_TRUE(open_ && item.fullPath() == run.items.back().path)
+            << "the end of " << item.fullPath() << " outside its file";
+        open_ = false;
+        run.items.back().hitsComplete = item.hitsComplete;
+        run.bytes += '\n';
+    }
+
+    // Returns once `count` calls have come, or the search has ended.
+    void waitForCalls(int count) {
+        std::unique_lock<std::mutex> lock(lock_);
+        arrived_.wait(lock, [&] { return calls_ >= count || ended_; });
+    }
+    void searchEnded() {
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            ended_ = true;
+        }
+        arrived_.notify_all();
+    }
+    bool open() const { return open_; }
+    // Asks the search to stop, noting how many reads had begun by then.
+    void requestStop() {
+        readsBeforeStop.store(ReaderCountingFileSystem::reads.load());
+        criteria_.requestStop();
+    }
+
+    ResultsStore store;
+    Delivery run;
+    std::atomic<int> readsBeforeStop{-1};
+    std::size_t stopAfterItems = 0;
+    int stopAfterPieces = 0;
+
+  private:
+    // One call into the sink, from whichever thread delivers.
+    class Call {
+      public:
+        explicit Call(RecordingSink& sink) : sink_(sink) {
+            EXPECT_FALSE(sink_.inside_.exchange(true)) << "two deliveries at once";
+        }
+        ~Call() {
+            sink_.inside_ = false;
+            {
+                std::lock_guard<std::mutex> guard(sink_.lock_);
+                ++sink_.calls_;
+            }
+            sink_.arrived_.notify_all();
+        }
+        Call(const Call&) = delete;
+        Call& operator=(const Call&) = delete;
+
+      private:
+        RecordingSink& sink_;
+    };
+
+    void itemArrived() {
+        if (run.items.size() == stopAfterItems)
+            requestStop();
+    }
+
+    SearchCriteria& criteria_;
+    const bool takesAll_;
+    bool open_ = false;
+    std::atomic<bool> inside_{false};
+    std::mutex lock_;
+    std::condition_variable arrived_;
+    int calls_ = 0;
+    bool ended_ = false;
+};
+
+// When a search is asked to stop: by its sink after a number of items or further pieces,
+// or by another thread once the sink has had a number of calls and a short while after.
+struct StopPlan {
+    std::size_t afterItems = 0;
+    int afterPieces = 0;
+    int afterCalls = -1;
+    int delayMicroseconds = 0;
+};
+
+// Sets the algorithm and the number of scanning threads for its lifetime.
+class AlgorithmScope {
+  public:
+    AlgorithmScope(bool plain, int threads) : wasPlain_(plainAlgorithm()) {
+        setPlainAlgorithm(plain);
+        setScanThreads(threads);
+    }
+    ~AlgorithmScope() {
+        setPlainAlgorithm(wasPlain_);
+        setScanThreads(0);
+    }
+    AlgorithmScope(const AlgorithmScope&) = delete;
+    AlgorithmScope& operator=(const AlgorithmScope&) = delete;
+
+  private:
+    bool wasPlain_;
+};
+
+// One search on `threads` scanning threads, into a result list or, with `takesAll`, a sink
+// that takes every hit. On return every scanning thread has ended and every file that came
+// in pieces has had its end.
+Delivery search(const SearchCriteria& prototype, bool plain, int threads, bool takesAll,
+                const StopPlan& stop = {}) {
+    AlgorithmScope algorithm(plain, threads);
+    SearchCriteria criteria(prototype);
+    RecordingSink sink(criteria, takesAll);
+    sink.stopAfterItems = stop.afterItems;
+    sink.stopAfterPieces = stop.afterPieces;
+    criteria.sink = &sink;
+    SearchEngine engine(&criteria, nullptr);
+    if (stop.afterCalls < 0) {
+        engine.run();
+    } else {
+        std::thread stopper([&] {
+            sink.waitForCalls(stop.afterCalls);
+            std::this_thread::sleep_for(std::chrono::microseconds(stop.delayMicroseconds));
+            sink.requestStop();
+        });
+        engine.start();
+        engine.join();
+        sink.searchEnded();
+        stopper.join();
+    }
+    EXPECT_EQ(ReaderCountingFileSystem::scanThreadsAlive.load(), 0)
+        << "a scanning thread outlived its search";
+    EXPECT_FALSE(sink.open()) << "a file in pieces never had its end";
+    // A thread that is scanning when the stop comes may finish the read of its chunk and
+    // settle a CR at its end; nothing else is read.
+    if (sink.readsBeforeStop >= 0) {
+        EXPECT_LE(ReaderCountingFileSystem::reads - sink.readsBeforeStop, 2 * threads)
+            << "reads after the stop";
+    }
+    if (takesAll)
+        return std::move(sink.run);
+    Delivery listed;
+    sink.store.read([&](const std::vector<std::unique_ptr<FoundItem>>& items) {
+        for (const auto& item : items)
+            listed.items.push_back(deliveredOf(*item));
+    });
+    return listed;
+}
+
+std::string describe(const SearchCriteria& c) {
+    std::ostringstream out;
+    out << "pattern '" << c.containingText << "' matchCase " << c.matchContentsCase << " eolUnix "
+        << c.eolUnix << " eolMac " << c.eolMac << " onePhase " << c.onePhaseSearch;
+    return out.str();
+}
+
+// Contents searches of `folder` for random patterns, with and without case, with every
+// choice of line ends, in one or two phases; patterns that do not compile are drawn again.
+SearchCriteria randomCriteria(Random& random, const std::string& folder) {
+    for (;;) {
+        SearchCriteria c;
+        c.lookIn = {folder};
+        c.searchContents = true;
+        c.containingText = random.below(3) ? literalPattern(random) : random.pattern();
+        c.treatContentsAsRegExp = random.below(6) != 0;
+        c.matchContentsCase = random.below(2) == 0;
+        c.eolUnix = random.below(4) != 0;
+        c.eolMac = random.below(3) == 0;
+        c.onePhaseSearch = random.below(2) == 0;
+        std::string error;
+        if (c.prepare(error))
+            return c;
+    }
+}
+
+// A contents search of `folder` for `pattern`, prepared.
+SearchCriteria contentsSearch(const std::string& folder, const char* pattern) {
+    SearchCriteria c;
+    c.lookIn = {folder};
+    c.searchContents = true;
+    c.containingText = pattern;
+    std::string error;
+    EXPECT_TRUE(c.prepare(error)) << error;
+    return c;
+}
+
+// Short lines of words in mixed case, most holding "error" in some case: a search for it
+// finds far more hit lines than a file may hold before it is handed over in pieces.
+std::string generateManyHitsFile(Random& random, std::size_t size) {
+    static const char* const kWords[] = {"error",  "Error",        "ERROR", "eRRoR",
+                                         "errors", "\xC3\x89rror", "ok",    "rror\xC3\xA9",
+                                         "_ops",   "12:34",        "x"};
+    static const char* const kEnds[] = {"\n", "\n", "\r\n", "\r"};
+    std::string out;
+    while (out.size() < size) {
+        for (int n = 1 + random.below(4); n > 0; --n) {
+            out += pick(random, kWords);
+            out += ' ';
+        }
+        out += pick(random, kEnds);
+    }
+    out.resize(size);
+    return out;
+}
+
+// Files of the generators in folders up to four deep: most short, some empty, some several
+// chunks long, and `manyHits` files of many hit lines.
+void makeScanTree(testing::TempTree& tree, Random& random, int files, int manyHits) {
+    const std::size_t chunk = FoundFile::kBufferSize - FoundFile::kCarry;
+    std::vector<std::string> folders = {""};
+    for (int i = random.below(10); i > 0; --i) {
+        const std::string parent =
+            folders[static_cast<std::size_t>(random.below(static_cast<int>(folders.size())))];
+        if (std::count(parent.begin(), parent.end(), '/') < 4)
+            folders.push_back(parent + "d" + std::to_string(i) + "/");
+    }
+    auto where = [&] {
+        return folders[static_cast<std::size_t>(random.below(static_cast<int>(folders.size())))];
+    };
+    for (int i = 0; i < files; ++i) {
+        std::size_t size = static_cast<std::size_t>(random.below(3000));
+        if (random.below(12) == 0)
+            size = 0;
+        else if (random.below(8) == 0)
+            size = chunk + static_cast<std::size_t>(random.below(static_cast<int>(2 * chunk)));
+        tree.file(where() + "f" + std::to_string(i),
+                  random.below(2) ? generateFile(random, size, chunk)
+                                  : generateMixedCaseFile(random, size, chunk));
+    }
+    for (int i = 0; i < manyHits; ++i) {
+        const std::size_t size = 400000 + static_cast<std::size_t>(random.below(300000));
+        tree.file(where() + "many" + std::to_string(i), generateManyHitsFile(random, size));
+    }
+}
+
+// Under a sanitizer, which makes each search many times slower, fewer searches of each kind.
+constexpr int kSearchRounds = testing::kSanitized ? 2 : 5;
+
+class ParallelScanTest : public ::testing::Test {
+  protected:
+    ~ParallelScanTest() override { setPlainAlgorithm(false); }
+
+    // Plain on one thread against fast on one, two and four, into a result list and into
+    // a sink that takes every hit.
+    void expectTheSameOnAnyNumberOfThreads(const SearchCriteria& c) {
+        for (const bool takesAll : {false, true}) {
+            const Delivery want = search(c, /*plain=*/true, 1, takesAll);
+            for (const int threads : {1, 2, 4}) {
+                SCOPED_TRACE(::testing::Message()
+                             << describe(c) << " takesAll " << takesAll << " threads " << threads);
+                const Delivery got = search(c, /*plain=*/false, threads, takesAll);
+                EXPECT_EQ(difference(want.items, got.items, /*prefix=*/false), "");
+                EXPECT_EQ(difference(want.bytes, got.bytes, /*prefix=*/false, /*cut=*/false), "");
+                items += got.items.size();
+                pieced += got.pieced;
+                pieces += got.pieces;
+            }
+        }
+    }
+
+    ReaderCountingFileSystem counting{fileSystem()};
+    std::size_t items = 0;
+    int pieced = 0;
+    int pieces = 0;
+};
+
+TEST_F(ParallelScanTest, RandomTreesGiveTheSameResultsOnAnyNumberOfThreads) {
+    const int seenBefore = ReaderCountingFileSystem::scanThreadsSeen.load();
+    for (const unsigned seed : {11u, 12u, 13u}) {
+        SCOPED_TRACE(::testing::Message() << "seed " << seed);
+        Random random(seed);
+        testing::TempTree tree;
+        // Often more files than the queue of files waiting for a scan holds.
+        makeScanTree(tree, random, 40 + random.below(80), /*manyHits=*/0);
+        for (int round = 0; round < kSearchRounds; ++round) {
+            expectTheSameOnAnyNumberOfThreads(randomCriteria(random, tree.path()));
+            if (HasFailure())
+                return;
+        }
+    }
+    // The searches must keep finding things, on helper threads too.
+    EXPECT_GT(items, testing::kSanitized ? 100u : 300u);
+    EXPECT_GT(ReaderCountingFileSystem::scanThreadsSeen.load(), seenBefore);
+}
+
+// Files with over a megabyte of hit lines come in pieces, each only when every file before
+// it has been delivered; small files with and without hits around them.
+TEST_F(ParallelScanTest, FilesWithManyHitsComeInPiecesInTheirPlace) {
+    const unsigned seed = 21;
+    SCOPED_TRACE(::testing::Message() << "seed " << seed);
+    Random random(seed);
+    testing::TempTree tree;
+    makeScanTree(tree, random, 30, /*manyHits=*/3);
+    const char* const patterns[] = {"error", "rror\xC3\xA9", "^[a-z]*rror", "_ops"};
+    for (int round = 0; round < 4; round += testing::kSanitized ? 2 : 1) {
+        SearchCriteria c = contentsSearch(tree.path(), patterns[round]);
+        c.matchContentsCase = round % 2 == 1;
+        c.eolMac = round == 2;
+        c.onePhaseSearch = round % 2 == 0;
+        expectTheSameOnAnyNumberOfThreads(c);
+        if (HasFailure())
+            return;
+    }
+    EXPECT_GT(pieced, testing::kSanitized ? 3 : 6);
+    EXPECT_GT(pieces, testing::kSanitized ? 15 : 30);
+}
+
+// A search stopped by its sink after a number of items or pieces, or by another thread at
+// a random moment, has delivered the first items of the full search, the last one cut
+// short only when it came in pieces, and has had every scanning thread end.
+TEST_F(ParallelScanTest, StoppedSearchesDeliverTheBeginningOfTheFullOne) {
+    const unsigned seed = 31;
+    SCOPED_TRACE(::testing::Message() << "seed " << seed);
+    Random random(seed);
+    testing::TempTree tree;
+    makeScanTree(tree, random, 50, /*manyHits=*/2);
+    int stops = 0;
+    const int firstRound = testing::kSanitized ? 1 : 0;
+    const int lastRound = testing::kSanitized ? 2 : 3;
+    for (int round = firstRound; round <= lastRound; ++round) {
+        SearchCriteria c =
+            round < 2 ? randomCriteria(random, tree.path()) : contentsSearch(tree.path(), "error");
+        c.onePhaseSearch = round % 2 == 0;
+        for (const bool takesAll : {false, true}) {
+            const Delivery full = search(c, /*plain=*/false, 1, takesAll);
+            if (full.items.empty())
+                continue;
+            const int itemCount = static_cast<int>(full.items.size());
+            for (const int threads : {1, 2, 4}) {
+                for (int kind = 0; kind < 3; ++kind) {
+                    StopPlan stop;
+                    if (kind == 0)
+                        stop.afterItems = 1 + static_cast<std::size_t>(random.below(itemCount));
+                    else if (kind == 1 && full.pieces > 0)
+                        stop.afterPieces = 1 + random.below(full.pieces);
+                    else if (kind == 1)
+                        continue;
+                    else
+                        stop = {0, 0, random.below(itemCount + 1), random.below(2000)};
+                    SCOPED_TRACE(::testing::Message()
+                                 << describe(c) << " takesAll " << takesAll << " threads "
+                                 << threads << " stop after items " << stop.afterItems << " pieces "
+                                 << stop.afterPieces << " calls " << stop.afterCalls << " and "
+                                 << stop.delayMicroseconds << " us");
+                    const Delivery got = search(c, /*plain=*/false, threads, takesAll, stop);
+                    const bool cut = !got.items.empty() && got.items.back().inPieces &&
+                                     !got.items.back().hitsComplete;
+                    EXPECT_EQ(difference(full.items, got.items, /*prefix=*/true), "");
+                    EXPECT_EQ(difference(full.bytes, got.bytes, /*prefix=*/true, cut), "");
+                    if (kind == 0) {
+                        EXPECT_EQ(got.items.size(), stop.afterItems);
+                    } else if (kind == 1) {
+                        EXPECT_EQ(got.pieces, stop.afterPieces);
+                        EXPECT_TRUE(!got.items.empty() && got.items.back().inPieces)
+                            << "an item after the piece that asked to stop";
+                    }
+                    ++stops;
+                    if (HasFailure())
+                        return;
+                }
+            }
+        }
+    }
+    EXPECT_GT(stops, testing::kSanitized ? 20 : 40);
 }
 
 }  // namespace

@@ -20,24 +20,14 @@
 #include "engine/ResultsStore.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchEngine.h"
+#include "support/Sanitized.h"
 #include "support/TempTree.h"
 
 namespace scoutwell {
 namespace {
 
+using testing::kSanitized;
 using testing::TempTree;
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 class SilentMessages : public MessageSink {
   public:
