@@ -60,9 +60,13 @@ class ScanPool {
     struct Job;
     struct Scanner;
 
+    // The queue's bounds. Past kMaxHeldBytes of held hit lines the walk stops handing
+    // over files and only scans those queued; each file holds at most about
+    // kHeldBytesPerFile before it is handed over in pieces, so memory stays below
+    // kMaxJobs times that.
     static constexpr std::size_t kMaxJobs = 64;  // each may hold an open descriptor
     static constexpr std::size_t kMaxHeldBytes = 32u << 20;
-    static constexpr std::size_t kHeldBytesPerFile = 1u << 20;  // before streaming
+    static constexpr std::size_t kHeldBytesPerFile = 1u << 20;
 
     void startHelpers();
     void helperMain();
