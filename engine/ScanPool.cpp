@@ -137,7 +137,16 @@ void ScanPool::submit(std::unique_ptr<FoundFile> file, std::unique_ptr<ReadableF
         if (!workOnce(*own_, lock))
             changed_.wait_for(lock, kStopPoll);
         rethrowFailure();
+        callWaitHook(lock);
     }
+}
+
+void ScanPool::callWaitHook(std::unique_lock<std::mutex>& lock) {
+    if (!waitHook_)
+        return;
+    lock.unlock();
+    waitHook_();
+    lock.lock();
 }
 
 void ScanPool::finish() {

@@ -49,6 +49,10 @@ class ScanPool {
     ScanPool(const ScanPool&) = delete;
     ScanPool& operator=(const ScanPool&) = delete;
 
+    // Called on the submitting thread between the steps of a submit() that waits for room,
+    // so that it can report progress meanwhile.
+    void setWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
+
     // Queues a file for scanning; `opened` is the file already open, or null to open it by
     // its path. Blocks while the queue is full. Rethrows a failure of a helper thread.
     void submit(std::unique_ptr<FoundFile> file, std::unique_ptr<ReadableFile> opened);
@@ -79,6 +83,7 @@ class ScanPool {
     // Called by a scan whose held hits passed the bound: waits until its file is next in
     // line and takes the right to deliver. False when the search was stopped meanwhile.
     bool waitForTurn(Job& job, std::unique_lock<std::mutex>& lock);
+    void callWaitHook(std::unique_lock<std::mutex>& lock);
     void rethrowFailure();
     bool stopped() const;
 
@@ -88,6 +93,7 @@ class ScanPool {
     std::unique_ptr<Scanner> own_;  // the submitting thread's
     const int threads_;
     Deliver deliver_;
+    std::function<void()> waitHook_;
 
     std::mutex lock_;
     std::condition_variable changed_;

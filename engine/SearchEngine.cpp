@@ -134,9 +134,9 @@ int SearchEngine::run() {
                 bufferA_ = std::make_unique<char[]>(bufferSize_);
                 bufferB_ = std::make_unique<char[]>(bufferSize_);
             }
-            if (!contentsReady)
+            if (!contentsReady) {
                 result = 0;
-            else
+            } else {
                 scanPool_ = std::make_unique<ScanPool>(
                     c, contentsExpression_, bufferA_.get(), bufferB_.get(), bufferSize_,
                     scanThreads(), [this](const FoundFile& file, bool firstPiece) {
@@ -146,6 +146,9 @@ int SearchEngine::run() {
                             criteria_->sink->startHits(file);
                         itemsAdded_.store(true, std::memory_order_relaxed);
                     });
+                // Files found by other threads are announced while the walk waits.
+                scanPool_->setWaitHook([this] { postNewResults(/*throttled=*/true); });
+            }
         }
 
         if (contentsReady) {
