@@ -31,6 +31,10 @@ int threadsFromEnvironment() {
     return cores > 0 ? static_cast<int>(cores) : 1;
 }
 
+std::uint64_t sizeOf(const FoundFile& file) {
+    return file.size > 0 ? static_cast<std::uint64_t>(file.size) : 0;
+}
+
 std::size_t heldBytesOf(const std::vector<HitLine>& hits) {
     std::size_t bytes = 0;
     for (const HitLine& hit : hits)
@@ -134,10 +138,11 @@ void ScanPool::submit(std::unique_ptr<FoundFile> file, std::unique_ptr<ReadableF
                              : jobs_.size() >= kMaxJobs || heldBytes_ >= kMaxHeldBytes;
     };
     while (full() && !stopped()) {
-        if (!workOnce(*own_, lock))
+        if (!workOnce(*own_, lock)) {
             changed_.wait_for(lock, kStopPoll);
+            callWaitHook(lock);
+        }
         rethrowFailure();
-        callWaitHook(lock);
     }
 }
 
@@ -152,8 +157,10 @@ void ScanPool::callWaitHook(std::unique_lock<std::mutex>& lock) {
 void ScanPool::finish() {
     std::unique_lock<std::mutex> lock(lock_);
     while (!jobs_.empty() && !stopped()) {
-        if (!workOnce(*own_, lock))
+        if (!workOnce(*own_, lock)) {
             changed_.wait_for(lock, kStopPoll);
+            callWaitHook(lock);
+        }
         if (failure_)
             break;
     }
@@ -257,6 +264,7 @@ void ScanPool::scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lo
         sink_->endHits(file);
         lock.lock();
         // The file is at the front and this thread holds the right to deliver.
+        bytesDone_.fetch_add(sizeOf(file), std::memory_order_relaxed);
         jobs_.pop_front();
         --firstWaiting_;
         committing_ = false;
@@ -297,6 +305,7 @@ void ScanPool::commitReady(std::unique_lock<std::mutex>& lock) {
         committing_ = true;
         std::unique_ptr<Job> job = std::move(jobs_.front());
         jobs_.pop_front();
+        bytesDone_.fetch_add(sizeOf(*job->file), std::memory_order_relaxed);
         --firstWaiting_;
         heldBytes_ -= job->heldBytes;
         lock.unlock();

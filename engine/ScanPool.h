@@ -15,6 +15,7 @@
 // a file with millions of hit lines never holds them all.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -49,8 +50,8 @@ class ScanPool {
     ScanPool(const ScanPool&) = delete;
     ScanPool& operator=(const ScanPool&) = delete;
 
-    // Called on the submitting thread between the steps of a submit() that waits for room,
-    // so that it can report progress meanwhile.
+    // Called on the submitting thread between the steps of submit() and finish() that
+    // wait for other threads, so that it can report progress meanwhile.
     void setWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
 
     // Queues a file for scanning; `opened` is the file already open, or null to open it by
@@ -59,6 +60,8 @@ class ScanPool {
     // Waits until every queued file has been scanned and delivered, or dropped after a
     // stop request, and ends the helper threads. Rethrows a failure of a helper thread.
     void finish();
+    // The sizes of the files delivered or passed over so far, from any thread.
+    std::uint64_t bytesDone() const { return bytesDone_.load(std::memory_order_relaxed); }
 
   private:
     struct Job;
@@ -94,6 +97,7 @@ class ScanPool {
     const int threads_;
     Deliver deliver_;
     std::function<void()> waitHook_;
+    std::atomic<std::uint64_t> bytesDone_{0};
 
     std::mutex lock_;
     std::condition_variable changed_;

@@ -170,8 +170,11 @@ int SearchEngine::run() {
             }
             if (c.searchContents && !c.onePhaseSearch)
                 secondPhase();
-            if (scanPool_)
+            if (scanPool_) {
+                // The one-phase search's last results are announced with the end.
+                scanPool_->setWaitHook(nullptr);
                 scanPool_->finish();
+            }
             postNewResults(/*throttled=*/false);
         }
     } catch (const std::bad_alloc&) {
@@ -376,31 +379,41 @@ void SearchEngine::secondPhase() {
     std::uint64_t unit = total / kProgressSteps;
     if (unit == 0)
         unit = 1;
-    std::uint64_t done = 0;
+    // Bytes done are those of the files delivered or passed over, in order: files handed
+    // to other threads are not done yet.
     std::uint32_t lastProgressTick = 0;
+    const auto postProgress = [&](bool now) {
+        const std::uint32_t tick = tickCount();
+        const auto sinceProgress = static_cast<std::int32_t>(tick - lastProgressTick);
+        if (!now && sinceProgress <= kProgressInterval && sinceProgress >= 0)
+            return;
+        const std::uint64_t done = scanPool_->bytesDone();
+        postNote(WM_SEARCH_PROGRESS, static_cast<int>(done / unit),
+                 text::format(kProgressNoteFormat, static_cast<int>(done / kProgressMegabyte),
+                              static_cast<int>(totalMb)));
+        lastProgressTick = tick;
+    };
+    if (notifier_)
+        scanPool_->setWaitHook([&postProgress] { postProgress(false); });
+    struct HookReset {
+        ScanPool& pool;
+        ~HookReset() { pool.setWaitHook(nullptr); }
+    } hookReset{*scanPool_};
 
     for (auto& file : pendingFiles_) {
         if (stopRequested())
             break;
         if (notifier_) {
-            const std::uint32_t now = tickCount();
             const bool big = file->size > kBigFile;
-            const auto sinceProgress = static_cast<std::int32_t>(now - lastProgressTick);
-            if (sinceProgress > kProgressInterval || sinceProgress < 0 || big) {
-                postNote(
-                    WM_SEARCH_PROGRESS, static_cast<int>(done / unit),
-                    text::format(kProgressNoteFormat, static_cast<int>(done / kProgressMegabyte),
-                                 static_cast<int>(totalMb)));
-                lastProgressTick = now;
-            }
+            postProgress(big);
             postNewResults(/*throttled=*/true);
+            const std::uint32_t now = tickCount();
             if (now - lastFolderNoteTick_ > kFolderNoteInterval || big) {
                 postNote(WM_SEARCH_FOLDER, 0,
                          text::format(kFolderNoteFormat, 2, file->fullPath().c_str()));
                 lastFolderNoteTick_ = now;
             }
         }
-        done += static_cast<std::uint64_t>(file->size);
         scanPool_->submit(std::move(file), nullptr);
     }
     pendingFiles_.clear();
