@@ -54,12 +54,8 @@ class Normaliser {
             if (bulk_ && !heldCR_) {
                 // Runs without control bytes pass unchanged and are copied as a whole; so
                 // do LFs when they end lines, as CRs.
-                const std::size_t run = findControlByte(in + i, size - i, /*skipLF=*/eolUnix_);
+                const std::size_t run = copyUntilControl(in + i, size - i, out, eolUnix_);
                 if (run > 0) {
-                    if (eolUnix_)
-                        copyReplacing(in + i, run, out, static_cast<char>(kLF), kCR);
-                    else
-                        std::memcpy(out, in + i, run);
                     out += run;
                     lastWasControl_ = false;
                     atFileStart_ = false;

@@ -1,7 +1,7 @@
 #include "engine/FoundItem.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <map>
 #include <mutex>
 
@@ -119,8 +119,8 @@ void FoundItem::writeHits(SearchExpression& expression, const SearchCriteria& cr
 void FoundItem::writeHitLines(std::string& out, std::string_view separator) const {
     char number[16];
     for (const HitLine& hit : hits) {
-        const int length = std::snprintf(number, sizeof number, "%d", hit.lineNumber);
-        out.append(number, static_cast<std::size_t>(length));
+        const auto end = std::to_chars(number, number + sizeof number, hit.lineNumber).ptr;
+        out.append(number, end);
         out += separator;
         out += hit.text;
         out += kLineEnd;

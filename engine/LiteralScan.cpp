@@ -120,6 +120,32 @@ __attribute__((target("avx2"))) std::size_t findControlByteWide(const char* data
     return size;
 }
 
+// Copies whole blocks, LFs as CRs when `lfToCr`, until a block holds a control byte (LF
+// excepted when `lfToCr`); that block is stored too, but only its bytes before the control
+// byte count. Returns the control byte's offset, or `size` when none was found.
+__attribute__((target("avx2"))) std::size_t copyUntilControlWide(const char* in, std::size_t size,
+                                                                 char* out, bool lfToCr,
+                                                                 std::size_t& pos) {
+    const __m256i limit = _mm256_set1_epi8(32);
+    const __m256i minusOne = _mm256_set1_epi8(-1);
+    const __m256i tab = _mm256_set1_epi8('\t');
+    const __m256i lf = _mm256_set1_epi8(lfToCr ? '\n' : '\t');
+    const __m256i cr = _mm256_set1_epi8('\r');
+    for (; pos + 32 <= size; pos += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + pos));
+        const __m256i isLf = _mm256_cmpeq_epi8(v, lf);
+        const __m256i control =
+            _mm256_and_si256(_mm256_cmpgt_epi8(limit, v), _mm256_cmpgt_epi8(v, minusOne));
+        const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_andnot_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, tab), isLf), control)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + pos),
+                            lfToCr ? _mm256_blendv_epi8(v, cr, isLf) : v);
+        if (mask != 0)
+            return pos + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+    return size;
+}
+
 __attribute__((target("avx2"))) void copyReplacingWide(const char* in, std::size_t size, char* out,
                                                        char from, char to, std::size_t& pos) {
     const __m256i wanted = _mm256_set1_epi8(from);
@@ -348,6 +374,26 @@ void copyReplacing(const char* in, std::size_t size, char* out, char from, char 
 #endif
     for (; pos < size; ++pos)
         out[pos] = in[pos] == from ? to : in[pos];
+}
+
+}  // namespace scoutwell
+
+namespace scoutwell {
+
+std::size_t copyUntilControl(const char* in, std::size_t size, char* out, bool lfToCr) {
+    std::size_t pos = 0;
+#if defined(SCOUTWELL_WIDE_SCANS)
+    if (size >= 32 && useWideScans()) {
+        if (const std::size_t at = copyUntilControlWide(in, size, out, lfToCr, pos); at != size)
+            return at;
+    }
+#endif
+    const std::size_t run = pos + findControlByte(in + pos, size - pos, /*skipLF=*/lfToCr);
+    if (lfToCr)
+        copyReplacing(in + pos, run - pos, out + pos, '\n', '\r');
+    else
+        std::memcpy(out + pos, in + pos, run - pos);
+    return run;
 }
 
 }  // namespace scoutwell

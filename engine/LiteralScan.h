@@ -61,6 +61,11 @@ std::size_t countByte(const char* data, std::size_t size, char b);
 // there is none.
 std::size_t findControlByte(const char* data, std::size_t size, bool skipLF = false);
 
+// Copies the bytes before the first that findControlByte(in, size, lfToCr) finds, writing
+// CR for each LF when `lfToCr`, and returns their number: both scans in one pass. May
+// write up to `size` bytes to `out`.
+std::size_t copyUntilControl(const char* in, std::size_t size, char* out, bool lfToCr);
+
 // Copies `size` bytes from `in` to `out`, writing `to` for every `from`.
 void copyReplacing(const char* in, std::size_t size, char* out, char from, char to);
 

@@ -317,9 +317,13 @@ void ScanPool::commitReady(std::unique_lock<std::mutex>& lock) {
             committing_ = false;
             throw;
         }
-        job.reset();
         lock.lock();
         committing_ = false;
+        // Freeing a file's hit lines needs no turn: another thread may deliver meanwhile.
+        lock.unlock();
+        changed_.notify_all();
+        job.reset();
+        lock.lock();
     }
     changed_.notify_all();
 }

@@ -17,12 +17,9 @@ constexpr std::string_view kComma = ",";
 
 void appendWithCrLf(std::string_view text, std::string& out) {
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\n')
-            continue;
-        out.append(text, start, i - start);
+    for (std::size_t lf; (lf = text.find('\n', start)) != std::string_view::npos; start = lf + 1) {
+        out.append(text, start, lf - start);
         out += "\r\n";
-        start = i + 1;
     }
     out.append(text, start, std::string_view::npos);
 }

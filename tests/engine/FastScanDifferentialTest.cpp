@@ -214,6 +214,9 @@ TEST(FastScanDifferentialTest, ByteScansEqualPlainLoops) {
                     ++control;
                 }
                 EXPECT_EQ(findControlByte(data.data(), data.size(), skipLF), control);
+                std::string run(data.size(), '\0');
+                ASSERT_EQ(copyUntilControl(data.data(), data.size(), run.data(), skipLF), control);
+                EXPECT_EQ(run.substr(0, control), (skipLF ? replaced : data).substr(0, control));
             }
         }
         // Counting must not overflow on long runs of the byte.
