@@ -65,6 +65,7 @@ struct ScanPool::Job {
     bool found = false;
     bool streaming = false;  // its scanner delivers its hits as they come
     std::size_t heldBytes = 0;
+    Scanner* scannedBy = nullptr;
 };
 
 // What a scanning thread needs of its own.
@@ -77,6 +78,9 @@ struct ScanPool::Scanner {
     SearchExpression ownExpression;
     std::unique_ptr<char[]> ownA;
     std::unique_ptr<char[]> ownB;
+    // Delivered files whose hit lines this thread allocated, for it to free: memory freed
+    // by the thread that allocated it goes back to that thread's caches, without locks.
+    std::vector<std::unique_ptr<Job>> garbage;
 };
 
 ScanPool::ScanPool(const SearchCriteria& criteria, SearchExpression& expression, char* bufferA,
@@ -105,6 +109,14 @@ ScanPool::~ScanPool() {
         helper.join();
 }
 
+void ScanPool::freeGarbage(Scanner& scanner, std::unique_lock<std::mutex>& lock) {
+    std::vector<std::unique_ptr<Job>> jobs = std::move(scanner.garbage);
+    scanner.garbage.clear();
+    lock.unlock();
+    jobs.clear();
+    lock.lock();
+}
+
 bool ScanPool::stopped() const {
     return criteria_.stopRequested();
 }
@@ -117,8 +129,11 @@ void ScanPool::rethrowFailure() {
 }
 
 void ScanPool::startHelpers() {
-    for (int i = 1; i < threads_; ++i)
-        helpers_.emplace_back([this] { helperMain(); });
+    for (int i = 1; i < threads_; ++i) {
+        helperScanners_.push_back(std::make_unique<Scanner>());
+        Scanner* scanner = helperScanners_.back().get();
+        helpers_.emplace_back([this, scanner] { helperMain(*scanner); });
+    }
 }
 
 void ScanPool::submit(std::unique_ptr<FoundFile> file, std::unique_ptr<ReadableFile> opened) {
@@ -127,6 +142,8 @@ void ScanPool::submit(std::unique_ptr<FoundFile> file, std::unique_ptr<ReadableF
     job->opened = std::move(opened);
     std::unique_lock<std::mutex> lock(lock_);
     rethrowFailure();
+    if (!own_->garbage.empty())
+        freeGarbage(*own_, lock);
     if (helpers_.empty() && threads_ > 1)
         startHelpers();
     jobs_.push_back(std::move(job));
@@ -171,6 +188,9 @@ void ScanPool::finish() {
         helper.join();
     helpers_.clear();
     lock.lock();
+    for (auto& scanner : helperScanners_)
+        freeGarbage(*scanner, lock);
+    freeGarbage(*own_, lock);
     // After a stop, what was not delivered is dropped: the files delivered stay the
     // first ones of a full search.
     jobs_.clear();
@@ -179,9 +199,8 @@ void ScanPool::finish() {
     rethrowFailure();
 }
 
-void ScanPool::helperMain() {
+void ScanPool::helperMain(Scanner& scanner) {
     pthread_setname_np(pthread_self(), "scoutwell-scan");
-    Scanner scanner;
     std::unique_lock<std::mutex> lock(lock_, std::defer_lock);
     try {
         scanner.ownExpression.set(criteria_.containingText, criteria_.matchContentsCase,
@@ -197,6 +216,7 @@ void ScanPool::helperMain() {
             if (!workOnce(scanner, lock))
                 changed_.wait_for(lock, kStopPoll);
         }
+        freeGarbage(scanner, lock);
     } catch (...) {
         if (!lock.owns_lock())
             lock.lock();
@@ -206,16 +226,21 @@ void ScanPool::helperMain() {
 }
 
 bool ScanPool::workOnce(Scanner& scanner, std::unique_lock<std::mutex>& lock) {
+    if (!scanner.garbage.empty()) {
+        freeGarbage(scanner, lock);
+        return true;
+    }
     if (stopped())
         return false;
     if (!committing_ && !jobs_.empty() && jobs_.front()->state == Job::State::kDone) {
-        commitReady(lock);
+        commitReady(scanner, lock);
         return true;
     }
     if (firstWaiting_ < jobs_.size()) {
         Job& job = *jobs_[firstWaiting_];
         ++firstWaiting_;
         job.state = Job::State::kScanning;
+        job.scannedBy = &scanner;
         scan(scanner, job, lock);
         return true;
     }
@@ -238,7 +263,7 @@ void ScanPool::scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lo
             if (job.heldBytes < kHeldBytesPerFile)
                 return true;
             std::unique_lock<std::mutex> relock(lock_);
-            if (!waitForTurn(job, relock))
+            if (!waitForTurn(scanner, job, relock))
                 return false;
             relock.unlock();
             job.streaming = true;
@@ -281,7 +306,7 @@ void ScanPool::scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lo
     changed_.notify_all();
 }
 
-bool ScanPool::waitForTurn(Job& job, std::unique_lock<std::mutex>& lock) {
+bool ScanPool::waitForTurn(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lock) {
     for (;;) {
         if (stopped() || failure_ || finishing_)
             return false;
@@ -291,7 +316,7 @@ bool ScanPool::waitForTurn(Job& job, std::unique_lock<std::mutex>& lock) {
                 return true;
             }
             if (jobs_.front()->state == Job::State::kDone) {
-                commitReady(lock);
+                commitReady(scanner, lock);
                 continue;
             }
         }
@@ -299,7 +324,7 @@ bool ScanPool::waitForTurn(Job& job, std::unique_lock<std::mutex>& lock) {
     }
 }
 
-void ScanPool::commitReady(std::unique_lock<std::mutex>& lock) {
+void ScanPool::commitReady(Scanner& self, std::unique_lock<std::mutex>& lock) {
     while (!committing_ && !jobs_.empty() && jobs_.front()->state == Job::State::kDone &&
            !stopped()) {
         committing_ = true;
@@ -319,6 +344,11 @@ void ScanPool::commitReady(std::unique_lock<std::mutex>& lock) {
         }
         lock.lock();
         committing_ = false;
+        Scanner* const scannedBy = job->scannedBy;
+        if (scannedBy != nullptr && scannedBy != &self) {
+            scannedBy->garbage.push_back(std::move(job));
+            continue;
+        }
         // Freeing a file's hit lines needs no turn: another thread may deliver meanwhile.
         lock.unlock();
         changed_.notify_all();

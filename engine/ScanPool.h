@@ -76,16 +76,18 @@ class ScanPool {
     static constexpr std::size_t kHeldBytesPerFile = 1u << 20;
 
     void startHelpers();
-    void helperMain();
+    void helperMain(Scanner& scanner);
+    // Frees the delivered files that `scanner`'s thread scanned; called on that thread.
+    void freeGarbage(Scanner& scanner, std::unique_lock<std::mutex>& lock);
     // One step of work for a thread with nothing else to do: commits what is ready, or
     // scans the first file nobody has taken. False when there was nothing to do.
     bool workOnce(Scanner& scanner, std::unique_lock<std::mutex>& lock);
     void scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lock);
     // Delivers finished files from the front of the queue while nobody else is.
-    void commitReady(std::unique_lock<std::mutex>& lock);
+    void commitReady(Scanner& self, std::unique_lock<std::mutex>& lock);
     // Called by a scan whose held hits passed the bound: waits until its file is next in
     // line and takes the right to deliver. False when the search was stopped meanwhile.
-    bool waitForTurn(Job& job, std::unique_lock<std::mutex>& lock);
+    bool waitForTurn(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lock);
     void callWaitHook(std::unique_lock<std::mutex>& lock);
     void rethrowFailure();
     bool stopped() const;
@@ -108,6 +110,7 @@ class ScanPool {
     bool finishing_ = false;
     std::exception_ptr failure_;
     std::vector<std::thread> helpers_;
+    std::vector<std::unique_ptr<Scanner>> helperScanners_;
 };
 
 // The number of threads a contents search scans with: SCOUTWELL_THREADS when set to a
