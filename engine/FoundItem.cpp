@@ -111,6 +111,10 @@ void FoundItem::writeHits(SearchExpression& expression, const SearchCriteria& cr
                           std::string& out, std::string_view separator) {
     if (!hitsComplete && criteria.searchContents)
         scanContentsFully(expression, criteria);
+    writeHeldHits(out, separator);
+}
+
+void FoundItem::writeHeldHits(std::string& out, std::string_view separator) const {
     writeHitLines(out, separator);
     if (!hits.empty())
         out += kLineEnd;

@@ -88,8 +88,9 @@ class FoundItem {
     // the whole file first when only part of it was scanned.
     void writeHits(SearchExpression& expression, const SearchCriteria& criteria, std::string& out,
                    std::string_view separator);
-    // The hit lines held, as writeHits() writes them, without reading more or the end's
-    // blank line.
+    // writeHits() of the hit lines held, without reading more.
+    void writeHeldHits(std::string& out, std::string_view separator) const;
+    // The same without the blank line after the last.
     void writeHitLines(std::string& out, std::string_view separator) const;
     virtual std::string summaryText() const = 0;
     virtual std::string typeText() const = 0;

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <new>
 #include <utility>
 
 #include "engine/FileSystem.h"

@@ -108,9 +108,13 @@ void SearchEngine::postNewResults(bool throttled) {
     notifier_->post(WM_SEARCH_NEWRESULTS, nullptr);
 }
 
-void SearchEngine::deliver(const FoundItem& item) {
-    if (criteria_->sink)
-        criteria_->sink->add(item);
+void SearchEngine::deliver(const FoundItem& item, bool firstPiece) {
+    if (criteria_->sink) {
+        if (firstPiece)
+            criteria_->sink->startHits(item);
+        else
+            criteria_->sink->add(item);
+    }
     itemsAdded_.store(true, std::memory_order_relaxed);
 }
 
@@ -139,13 +143,8 @@ int SearchEngine::run() {
             } else {
                 scanPool_ = std::make_unique<ScanPool>(
                     c, contentsExpression_, bufferA_.get(), bufferB_.get(), bufferSize_,
-                    scanThreads(), [this](const FoundFile& file, bool firstPiece) {
-                        if (!firstPiece)
-                            deliver(file);
-                        else if (criteria_->sink)
-                            criteria_->sink->startHits(file);
-                        itemsAdded_.store(true, std::memory_order_relaxed);
-                    });
+                    scanThreads(),
+                    [this](const FoundFile& file, bool firstPiece) { deliver(file, firstPiece); });
                 // Files found by other threads are announced while the walk waits.
                 scanPool_->setWaitHook([this] { postNewResults(/*throttled=*/true); });
             }

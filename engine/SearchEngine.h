@@ -106,7 +106,8 @@ class SearchEngine {
     // last one is more than 500 ms old).
     void postNewResults(bool throttled);
     bool stopRequested() const;
-    void deliver(const FoundItem& item);
+    // Hands an item to the sink: whole, or the first piece of a file that comes in pieces.
+    void deliver(const FoundItem& item, bool firstPiece = false);
 
     SearchCriteria* criteria_;
     SearchNotifier* notifier_;

@@ -142,10 +142,8 @@ void ResultStreamWriter::add(const FoundItem& item) {
         writer_.writeItem(*copy, expression_, criteria_, pending_);
     } else {
         item.writeRow(pending_, writer_.separator());
-        if (criteria_.searchContents && !item.hits.empty()) {
-            item.writeHitLines(pending_, writer_.separator());
-            pending_ += '\n';
-        }
+        if (criteria_.searchContents)
+            item.writeHeldHits(pending_, writer_.separator());
     }
     buffer();
 }
