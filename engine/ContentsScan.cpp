@@ -14,6 +14,7 @@
 #include "engine/FoundItem.h"
 #include "engine/LiteralScan.h"
 #include "engine/Messages.h"
+#include "engine/ScanBuffers.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchExpression.h"
 #include "engine/Text.h"
@@ -330,16 +331,15 @@ class FastLineSearch {
 
 }  // namespace
 
-int FoundFile::scanContents(SearchExpression& expression, char* bufferA, char* bufferB,
-                            std::size_t bufferSize, const SearchCriteria& criteria,
-                            bool stopAtFirstChunkWithHit) {
-    return scanFile(nullptr, expression, bufferA, bufferB, bufferSize, criteria,
-                    stopAtFirstChunkWithHit, nullptr);
+int FoundFile::scanContents(SearchExpression& expression, ScanBuffers& buffers,
+                            const SearchCriteria& criteria, bool stopAtFirstChunkWithHit) {
+    return scanFile(nullptr, expression, buffers, criteria, stopAtFirstChunkWithHit, nullptr);
 }
 
-int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, char* bufferA,
-                        char* bufferB, std::size_t bufferSize, const SearchCriteria& criteria,
-                        bool stopAtFirstChunkWithHit, const HitsReady* onHits) {
+int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, ScanBuffers& buffers,
+                        const SearchCriteria& criteria, bool stopAtFirstChunkWithHit,
+                        const HitsReady* onHits) {
+    const std::size_t bufferSize = buffers.size;
     hits.clear();
     hitsComplete = false;
     if (bufferSize <= kCarry) {
@@ -361,8 +361,8 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, char
     const std::size_t chunkSize = bufferSize - kCarry;
     const bool plain = plainAlgorithm();
     Normaliser normaliser(criteria.eolUnix, criteria.eolMac, /*bulk=*/!plain);
-    char* raw = bufferA;
-    char* text = bufferB;
+    char* raw = buffers.a.get();
+    char* text = buffers.b.get();
     std::size_t carried = 0;  // bytes of an unfinished line at the start of `text`
     // A held-back CR settled at the start of a chunk can make the text one byte longer
     // than a buffer (a full carried tail, the settled CR and a full chunk); only then is
@@ -468,10 +468,8 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, char
 }
 
 int FoundFile::scanContentsFully(SearchExpression& expression, const SearchCriteria& criteria) {
-    const auto bufferA = std::make_unique_for_overwrite<char[]>(kBufferSize);
-    const auto bufferB = std::make_unique_for_overwrite<char[]>(kBufferSize);
-    return scanContents(expression, bufferA.get(), bufferB.get(), kBufferSize, criteria,
-                        /*stopAtFirstChunkWithHit=*/false);
+    ScanBuffers buffers(kBufferSize);
+    return scanContents(expression, buffers, criteria, /*stopAtFirstChunkWithHit=*/false);
 }
 
 }  // namespace scoutwell

@@ -20,6 +20,7 @@ namespace scoutwell {
 
 class ReadableFile;
 class SearchCriteria;
+struct ScanBuffers;
 class SearchExpression;
 
 using SharedText = std::shared_ptr<const std::string>;
@@ -74,9 +75,8 @@ class FoundItem {
     virtual ~FoundItem() = default;
 
     // Reads the contents and records the matching lines; returns the number of hit lines.
-    virtual int scanContents(SearchExpression& expression, char* bufferA, char* bufferB,
-                             std::size_t bufferSize, const SearchCriteria& criteria,
-                             bool stopAtFirstChunkWithHit) = 0;
+    virtual int scanContents(SearchExpression& expression, ScanBuffers& buffers,
+                             const SearchCriteria& criteria, bool stopAtFirstChunkWithHit) = 0;
     // The same with buffers of its own, to the end of the file.
     virtual int scanContentsFully(SearchExpression& expression, const SearchCriteria& criteria) = 0;
     virtual std::unique_ptr<FoundItem> clone() const = 0;
@@ -120,8 +120,7 @@ class FoundFolder : public FoundItem {
     FoundFolder(SharedText location, std::string name, FileTime modified)
         : FoundItem(std::move(location), std::move(name), -1, modified) {}
 
-    int scanContents(SearchExpression&, char*, char*, std::size_t, const SearchCriteria&,
-                     bool) override {
+    int scanContents(SearchExpression&, ScanBuffers&, const SearchCriteria&, bool) override {
         return 0;
     }
     int scanContentsFully(SearchExpression&, const SearchCriteria&) override { return 0; }
@@ -141,9 +140,8 @@ class FoundFile : public FoundItem {
     FoundFile(SharedText location, std::string name, std::int64_t size, FileTime modified)
         : FoundItem(std::move(location), std::move(name), size, modified) {}
 
-    int scanContents(SearchExpression& expression, char* bufferA, char* bufferB,
-                     std::size_t bufferSize, const SearchCriteria& criteria,
-                     bool stopAtFirstChunkWithHit) override;
+    int scanContents(SearchExpression& expression, ScanBuffers& buffers,
+                     const SearchCriteria& criteria, bool stopAtFirstChunkWithHit) override;
     int scanContentsFully(SearchExpression& expression, const SearchCriteria& criteria) override;
 
     // Called after each chunk whose lines added hits; it may take the hits away (leaving
@@ -152,9 +150,9 @@ class FoundFile : public FoundItem {
     // scanContents() reading `opened`, or the file opened by its path when that is null,
     // and calling `onHits`, when given, after each chunk that added hits. Returns the
     // number of hit lines found, those taken away included.
-    int scanFile(ReadableFile* opened, SearchExpression& expression, char* bufferA, char* bufferB,
-                 std::size_t bufferSize, const SearchCriteria& criteria,
-                 bool stopAtFirstChunkWithHit, const HitsReady* onHits);
+    int scanFile(ReadableFile* opened, SearchExpression& expression, ScanBuffers& buffers,
+                 const SearchCriteria& criteria, bool stopAtFirstChunkWithHit,
+                 const HitsReady* onHits);
 
     std::unique_ptr<FoundItem> clone() const override;
     int kind() const override { return kFile; }

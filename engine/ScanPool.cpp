@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/FileSystem.h"
+#include "engine/ScanBuffers.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchExpression.h"
 
@@ -70,20 +71,17 @@ struct ScanPool::Job {
 // What a scanning thread needs of its own.
 struct ScanPool::Scanner {
     SearchExpression* expression = nullptr;
-    char* bufferA = nullptr;
-    char* bufferB = nullptr;
-    std::size_t bufferSize = 0;
+    ScanBuffers* buffers = nullptr;
     // A helper thread's own copies.
     SearchExpression ownExpression;
-    std::unique_ptr<char[]> ownA;
-    std::unique_ptr<char[]> ownB;
+    std::unique_ptr<ScanBuffers> ownBuffers;
     // Delivered files whose hit lines this thread allocated, for it to free: memory freed
     // by the thread that allocated it goes back to that thread's caches, without locks.
     std::vector<std::unique_ptr<Job>> garbage;
 };
 
-ScanPool::ScanPool(const SearchCriteria& criteria, SearchExpression& expression, char* bufferA,
-                   char* bufferB, std::size_t bufferSize, int threads, Deliver deliver)
+ScanPool::ScanPool(const SearchCriteria& criteria, SearchExpression& expression,
+                   ScanBuffers& buffers, int threads, Deliver deliver)
     : criteria_(criteria),
       sink_(criteria.sink),
       takesAllHits_(criteria.sink != nullptr && criteria.sink->takesAllHits()),
@@ -91,9 +89,7 @@ ScanPool::ScanPool(const SearchCriteria& criteria, SearchExpression& expression,
       threads_(threads < 1 ? 1 : threads),
       deliver_(std::move(deliver)) {
     own_->expression = &expression;
-    own_->bufferA = bufferA;
-    own_->bufferB = bufferB;
-    own_->bufferSize = bufferSize;
+    own_->buffers = &buffers;
 }
 
 ScanPool::~ScanPool() {
@@ -204,12 +200,9 @@ void ScanPool::helperMain(Scanner& scanner) {
     try {
         scanner.ownExpression.set(criteria_.containingText, criteria_.matchContentsCase,
                                   /*compileNow=*/true, nullptr);
-        scanner.bufferSize = own_->bufferSize;
-        scanner.ownA = std::make_unique_for_overwrite<char[]>(scanner.bufferSize);
-        scanner.ownB = std::make_unique_for_overwrite<char[]>(scanner.bufferSize);
+        scanner.ownBuffers = std::make_unique<ScanBuffers>(own_->buffers->size);
         scanner.expression = &scanner.ownExpression;
-        scanner.bufferA = scanner.ownA.get();
-        scanner.bufferB = scanner.ownB.get();
+        scanner.buffers = scanner.ownBuffers.get();
         lock.lock();
         while (!finishing_ && !failure_) {
             if (!workOnce(scanner, lock))
@@ -273,8 +266,7 @@ void ScanPool::scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lo
         };
     }
     try {
-        found = file.scanFile(job.opened.get(), *scanner.expression, scanner.bufferA,
-                              scanner.bufferB, scanner.bufferSize, criteria_,
+        found = file.scanFile(job.opened.get(), *scanner.expression, *scanner.buffers, criteria_,
                               /*stopAtFirstChunkWithHit=*/!takesAllHits_,
                               takesAllHits_ ? &onHits : nullptr) > 0;
     } catch (...) {

@@ -2,7 +2,7 @@
 // files were handed over, so that whoever receives them sees the sequence a single thread
 // would have produced.
 //
-//   ScanPool pool(criteria, expression, bufferA, bufferB, bufferSize, threads, deliver);
+//   ScanPool pool(criteria, expression, buffers, threads, deliver);
 //   pool.submit(std::move(file), std::move(openedFile));  // in walk order
 //   pool.finish();                                        // all delivered, threads ended
 //
@@ -34,6 +34,7 @@ namespace scoutwell {
 class ReadableFile;
 class SearchCriteria;
 class SearchExpression;
+struct ScanBuffers;
 
 class ScanPool {
   public:
@@ -44,8 +45,8 @@ class ScanPool {
 
     // `expression`, the buffers and `criteria` serve the submitting thread and must
     // outlive the pool; helper threads compile their own copy of the expression.
-    ScanPool(const SearchCriteria& criteria, SearchExpression& expression, char* bufferA,
-             char* bufferB, std::size_t bufferSize, int threads, Deliver deliver);
+    ScanPool(const SearchCriteria& criteria, SearchExpression& expression, ScanBuffers& buffers,
+             int threads, Deliver deliver);
     ~ScanPool();
     ScanPool(const ScanPool&) = delete;
     ScanPool& operator=(const ScanPool&) = delete;

@@ -10,6 +10,7 @@
 #include "engine/Clock.h"
 #include "engine/FileSystem.h"
 #include "engine/Messages.h"
+#include "engine/ScanBuffers.h"
 #include "engine/ScanPool.h"
 #include "engine/SearchCriteria.h"
 #include "engine/Text.h"
@@ -134,16 +135,13 @@ int SearchEngine::run() {
         if (c.searchContents) {
             contentsReady = contentsExpression_.set(c.containingText, c.matchContentsCase,
                                                     /*compileNow=*/true, nullptr);
-            if (!bufferA_ || !bufferB_) {
-                bufferA_ = std::make_unique<char[]>(bufferSize_);
-                bufferB_ = std::make_unique<char[]>(bufferSize_);
-            }
+            if (!buffers_)
+                buffers_ = std::make_unique<ScanBuffers>(FoundFile::kBufferSize);
             if (!contentsReady) {
                 result = 0;
             } else {
                 scanPool_ = std::make_unique<ScanPool>(
-                    c, contentsExpression_, bufferA_.get(), bufferB_.get(), bufferSize_,
-                    scanThreads(),
+                    c, contentsExpression_, *buffers_, scanThreads(),
                     [this](const FoundFile& file, bool firstPiece) { deliver(file, firstPiece); });
                 // Files found by other threads are announced while the walk waits.
                 scanPool_->setWaitHook([this] { postNewResults(/*throttled=*/true); });
@@ -179,15 +177,13 @@ int SearchEngine::run() {
     } catch (const std::bad_alloc&) {
         failed_ = true;
         scanPool_.reset();
-        bufferA_.reset();
-        bufferB_.reset();
+        buffers_.reset();
         pendingFiles_.clear();
         showMessage(kOutOfMemoryMessage);
     } catch (...) {
         failed_ = true;
         scanPool_.reset();
-        bufferA_.reset();
-        bufferB_.reset();
+        buffers_.reset();
         pendingFiles_.clear();
         showMessage(kUnexpectedExceptionMessage);
     }

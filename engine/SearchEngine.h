@@ -28,6 +28,7 @@ namespace scoutwell {
 class SearchCriteria;
 class Directory;
 class ScanPool;
+struct ScanBuffers;
 
 // A heap note that some messages carry; the receiver owns and deletes it.
 class SearchProgressNote {
@@ -124,10 +125,8 @@ class SearchEngine {
     bool sizeFilterOn_ = false;
     std::uint32_t lastFolderNoteTick_ = 0;
     std::uint32_t lastNewResultsTick_ = 0;
-    std::atomic<bool> itemsAdded_{false};  // set by whichever thread delivers
-    std::unique_ptr<char[]> bufferA_;
-    std::unique_ptr<char[]> bufferB_;
-    std::size_t bufferSize_ = FoundFile::kBufferSize;
+    std::atomic<bool> itemsAdded_{false};   // set by whichever thread delivers
+    std::unique_ptr<ScanBuffers> buffers_;  // the walking thread's, for a contents search
     std::vector<std::unique_ptr<FoundFile>> pendingFiles_;
     std::unique_ptr<ScanPool> scanPool_;  // for a contents search
     std::thread thread_;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/FoundItem.h"
+#include "engine/ScanBuffers.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchExpression.h"
 #include "tests/engine/FakeScanFileSystem.h"
@@ -100,13 +101,11 @@ class ContentsScanPropertyTest : public ::testing::Test {
                 for (const bool stopAtFirst : {false, true}) {
                     SCOPED_TRACE(::testing::Message() << "stopAtFirstChunkWithHit " << stopAtFirst);
                     // Exactly sized buffers, so that an overrun shows under a sanitizer.
-                    std::vector<char> a(bufferSize);
-                    std::vector<char> b(bufferSize);
+                    ScanBuffers buffers(bufferSize);
                     FoundFile file(makeSharedText(kFolder), kName,
                                    static_cast<std::int64_t>(contents.size()), 0);
                     fs.clearLog();
-                    const int count = file.scanContents(scanned, a.data(), b.data(), bufferSize,
-                                                        criteria, stopAtFirst);
+                    const int count = file.scanContents(scanned, buffers, criteria, stopAtFirst);
 
                     std::vector<HitLine> want;
                     for (const reference::ReferenceHit& h : expected.hits) {

@@ -9,6 +9,7 @@
 #include "engine/FileSystem.h"
 #include "engine/FoundItem.h"
 #include "engine/Messages.h"
+#include "engine/ScanBuffers.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchExpression.h"
 #include "support/TempTree.h"
@@ -77,10 +78,8 @@ class ContentsScanTest : public ::testing::Test {
 
     int scan(FoundFile& file, const std::string& pattern, bool stopAtFirstChunkWithHit) {
         SearchExpression e = expression(pattern);
-        std::vector<char> a(FoundFile::kBufferSize);
-        std::vector<char> b(FoundFile::kBufferSize);
-        return file.scanContents(e, a.data(), b.data(), a.size(), criteria,
-                                 stopAtFirstChunkWithHit);
+        ScanBuffers buffers(FoundFile::kBufferSize);
+        return file.scanContents(e, buffers, criteria, stopAtFirstChunkWithHit);
     }
 
     FakeScanFileSystem fs;
@@ -308,9 +307,10 @@ TEST_F(ContentsScanTest, BufferOfCarrySizeOrLessIsRefusedBeforeOpening) {
     file.hits.emplace_back("old", 0, 1, 1);
     file.hitsComplete = true;
     SearchExpression e = expression("a");
-    std::vector<char> a(FoundFile::kCarry), b(FoundFile::kCarry);
-    EXPECT_EQ(file.scanContents(e, a.data(), b.data(), a.size(), criteria, false), 0);
-    EXPECT_EQ(file.scanContents(e, a.data(), b.data(), 0, criteria, false), 0);
+    ScanBuffers carrySized(FoundFile::kCarry);
+    ScanBuffers empty(0);
+    EXPECT_EQ(file.scanContents(e, carrySized, criteria, false), 0);
+    EXPECT_EQ(file.scanContents(e, empty, criteria, false), 0);
     setMessageSink(nullptr);
     EXPECT_EQ(messages.texts,
               (std::vector<std::string>{"Read buffer size zero", "Read buffer size zero"}));

@@ -24,6 +24,7 @@
 #include "engine/Messages.h"
 #include "engine/RegExp.h"
 #include "engine/ResultsStore.h"
+#include "engine/ScanBuffers.h"
 #include "engine/ScanPool.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchEngine.h"
@@ -300,13 +301,11 @@ class FastScanFileTest : public ::testing::Test {
         setPlainAlgorithm(plain);
         SearchExpression expression;
         expression.set(pattern, matchCase, /*compileNow=*/false, nullptr);
-        std::vector<char> a(bufferSize);
-        std::vector<char> b(bufferSize);
+        ScanBuffers buffers(bufferSize);
         FoundFile file(makeSharedText("/gen/"), "f", 0, 0);
         fs.clearLog();
         Outcome out;
-        out.count =
-            file.scanContents(expression, a.data(), b.data(), bufferSize, criteria, stopAtFirst);
+        out.count = file.scanContents(expression, buffers, criteria, stopAtFirst);
         out.hits = file.hits;
         out.hitsComplete = file.hitsComplete;
         out.reads = fs.readSizes();

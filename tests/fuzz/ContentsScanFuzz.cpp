@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/FoundItem.h"
+#include "engine/ScanBuffers.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchExpression.h"
 #include "tests/engine/FakeScanFileSystem.h"
@@ -58,11 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         expected.hits.empty() ? expected.lastChunk : expected.hits.front().chunk;
 
     // Exactly sized buffers, so that an overrun shows under AddressSanitizer.
-    std::vector<char> a(bufferSize);
-    std::vector<char> b(bufferSize);
+    ScanBuffers buffers(bufferSize);
     FoundFile file(makeSharedText(kFolder), kName, static_cast<std::int64_t>(contents.size()), 0);
-    const int count =
-        file.scanContents(scanned, a.data(), b.data(), bufferSize, criteria, stopAtFirst);
+    const int count = file.scanContents(scanned, buffers, criteria, stopAtFirst);
 
     std::vector<HitLine> want;
     for (const reference::ReferenceHit& h : expected.hits) {
