@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "engine/DecodingStage.h"
 #include "engine/FileSystem.h"
 #include "engine/FoundItem.h"
 #include "engine/LiteralScan.h"
@@ -342,6 +343,7 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
     const std::size_t bufferSize = buffers.size;
     hits.clear();
     hitsComplete = false;
+    textEnd = TextEnd::kWhole;
     if (bufferSize <= kCarry) {
         showMessage(kReadBufferSizeZero);
         return 0;
@@ -356,7 +358,7 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
         if (opened == nullptr)
             return 0;
     }
-    ReadableFile* const file = opened;
+    ReadableFile* file = opened;
 
     const std::size_t chunkSize = bufferSize - kCarry;
     const bool plain = plainAlgorithm();
@@ -385,16 +387,34 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
     char ahead = 0;
     std::size_t aheadLength = 0;
     bool readFailed = false;
+    // The first chunk read says whether the file is read through decoders.
+    DecodingStage decoding(DecodeOptions{.insideCompressed = criteria.searchCompressed});
+    bool firstChunk = true;
+    bool decoded = false;
     for (;;) {
         if (readFailed)
             break;
         raw[0] = ahead;
-        const long got = file->read(raw + aheadLength, chunkSize - aheadLength);
+        long got = file->read(raw + aheadLength, chunkSize - aheadLength);
+        if (firstChunk && got >= 0) {
+            firstChunk = false;
+            if (ReadableFile* text =
+                    decoding.open(*file, raw, static_cast<std::size_t>(got), chunkSize)) {
+                file = text;
+                decoded = true;
+                got = file->read(raw, chunkSize);
+            }
+        }
         if (got < 0)
             break;
         const std::size_t size = std::min(static_cast<std::size_t>(got) + aheadLength, chunkSize);
         aheadLength = 0;
         bool endOfFile = size < chunkSize;
+        // Decoded text that stopped at damaged data or at the limit has not ended: its
+        // unfinished last line is left out and the hits never become complete.
+        const bool stoppedShort = decoded && endOfFile && decoding.textEnd() != TextEnd::kWhole;
+        if (stoppedShort)
+            endOfFile = false;
 
         // All but the chunk's last byte always fit after the carried tail; the last byte,
         // the settling of a final CR and the end-of-file CR go through `tail` first.
@@ -457,13 +477,15 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
             if (!more)
                 break;
         }
-        if (endOfFile)
+        if (endOfFile || stoppedShort)
             break;
         if (found && stopAtFirstChunkWithHit)
             break;
         if (criteria.stopRequested())
             break;
     }
+    if (decoded)
+        textEnd = decoding.textEnd();
     return static_cast<int>(hits.size() + taken);
 }
 

@@ -12,15 +12,16 @@
 // - A Decoder is a ReadableFile over another ReadableFile, its input, which it does not
 //   own: the file itself, another decoder's output, or any byte stream that a caller
 //   hands to FoundFile::scanFile (an archive member's bytes).
-// - read() fills the whole buffer unless the text ends first (then fewer bytes, then 0),
-//   so that chunk boundaries, and with them the pieces of overlong lines, never depend on
-//   how a decoder happens to work. It returns -1 when it cannot go on; failure() then says
-//   why. Decoded text before the failure stays valid.
+// - read() fills the whole buffer unless the text stops first, so that chunk boundaries,
+//   and with them the pieces of overlong lines, never depend on how a decoder happens to
+//   work. A shorter count means the text stopped there: at its end when textEnd() says
+//   kWhole, else at damaged data or a limit, and what came before stands. Once nothing
+//   more can be read, read() returns -1 (at once, when the input itself failed to read).
 // - It reads its input sequentially and only as far as it needs: files of pseudo file
 //   systems stay bounded by their ReadableFile as plain files are.
-// - Its first read() decides whether the input is of its format at all: -1 before a
-//   single byte was decoded means "not this format", and the stage searches the bytes as
-//   they are (a file that starts like gzip but is not one).
+// - Its first read() decides whether the input is of its format at all: -1 with kDamaged
+//   before a single byte was decoded means "not this format", and the stage searches the
+//   bytes as they are (a file that starts like gzip but is not one).
 // - The output of a decoder that yieldsText() is UTF-8 text, decoded no further. Other
 //   decoders' output (decompressed bytes) goes through the formats once more.
 // - A format that needs the whole input (a document whose index sits at its end) reads it
@@ -56,9 +57,10 @@ enum class TextEnd : std::uint8_t {
 
 class Decoder : public ReadableFile {
   public:
-    // After read() returned -1: kDamaged for damaged input, kWhole when the input itself
-    // failed to read (a read error of the file, which a later scan may not meet again).
-    virtual TextEnd failure() const = 0;
+    // After a short read: kWhole when the text ended, else why it stopped. After -1:
+    // kWhole when the input failed to read (a read error of the file, which a later scan
+    // may not meet again).
+    virtual TextEnd textEnd() const = 0;
 };
 
 // One format: how to recognise its input and how to decode it.

@@ -109,7 +109,7 @@ void FoundItem::writeRow(std::string& out, std::string_view separator) const {
 
 void FoundItem::writeHits(SearchExpression& expression, const SearchCriteria& criteria,
                           std::string& out, std::string_view separator) {
-    if (!hitsComplete && criteria.searchContents)
+    if (needsFullScan() && criteria.searchContents)
         scanContentsFully(expression, criteria);
     writeHeldHits(out, separator);
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/DateTime.h"
+#include "engine/Decoder.h"
 
 namespace scoutwell {
 
@@ -95,6 +96,9 @@ class FoundItem {
     virtual std::string summaryText() const = 0;
     virtual std::string typeText() const = 0;
 
+    // Whether the hits held are not all the file has and a full scan would find more.
+    bool needsFullScan() const { return !hitsComplete && textEnd == TextEnd::kWhole; }
+
     std::string fullPath() const { return std::string(locationText()) + name; }
     std::string_view locationText() const {
         return location ? std::string_view(*location) : std::string_view();
@@ -104,6 +108,10 @@ class FoundItem {
     SharedText location;  // the folder holding the item, ending with '/'
     std::string name;
     bool hitsComplete = false;
+    // Set by a scan whose decoded text stopped early for a reason a further scan would
+    // meet again (damaged compressed data, a decompression bomb): its hits are all there
+    // are to find, though hitsComplete stays false.
+    TextEnd textEnd = TextEnd::kWhole;
     std::vector<HitLine> hits;
     std::int64_t size = 0;  // -1 for a folder
     FileTime modified = 0;

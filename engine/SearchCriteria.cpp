@@ -99,6 +99,7 @@ SearchCriteria::SearchCriteria(const SearchCriteria& other)
       onePhaseSearch(other.onePhaseSearch),
       eolUnix(other.eolUnix),
       eolMac(other.eolMac),
+      searchCompressed(other.searchCompressed),
       modifiedAfter(other.modifiedAfter),
       modifiedBefore(other.modifiedBefore),
       modifiedAfterOn(other.modifiedAfterOn),
@@ -126,6 +127,7 @@ SearchCriteria& SearchCriteria::operator=(const SearchCriteria& other) {
     onePhaseSearch = other.onePhaseSearch;
     eolUnix = other.eolUnix;
     eolMac = other.eolMac;
+    searchCompressed = other.searchCompressed;
     modifiedAfter = other.modifiedAfter;
     modifiedBefore = other.modifiedBefore;
     modifiedAfterOn = other.modifiedAfterOn;

@@ -73,6 +73,9 @@ class SearchCriteria {
     bool onePhaseSearch = false;
     bool eolUnix = true;  // LF is the line end of this platform
     bool eolMac = false;
+    // Compressed files are searched in their decompressed text. An option of the
+    // program's settings and command line, never stored in criteria files.
+    bool searchCompressed = false;
 
     OleDate modifiedAfter = kNoDate;
     OleDate modifiedBefore = kNoDate;

@@ -136,7 +136,7 @@ void ResultStreamWriter::add(const FoundItem& item) {
     if (failed_)
         return;
     pending_.clear();
-    if (criteria_.searchContents && !item.hitsComplete) {
+    if (criteria_.searchContents && item.needsFullScan()) {
         // Completing the hits changes the item: the engine's item is not ours to change.
         std::unique_ptr<FoundItem> copy = item.clone();
         writer_.writeItem(*copy, expression_, criteria_, pending_);

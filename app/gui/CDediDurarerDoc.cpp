@@ -188,7 +188,7 @@ void CDediDurarerDoc::showItems(std::vector<FoundItem*> items, bool missing) {
     // Items are never freed while the document lives except by clear() and removePath(),
     // both on this thread, so the scans can run outside the store's lock.
     for (FoundItem* item : items) {
-        if (resultsCriteria.searchContents && !item->hitsComplete)
+        if (resultsCriteria.searchContents && item->needsFullScan())
             item->scanContentsFully(highlightExpression, resultsCriteria);
     }
     shownItems = std::move(items);
