@@ -2,8 +2,10 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <zlib.h>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -101,6 +103,97 @@ class CompressedDecoder : public Decoder {
     TextEnd end_ = TextEnd::kWhole;
 };
 
+// gzip through zlib itself, which checks every member's CRC and length: libarchive's gzip
+// filter checks neither, and would pass damaged data off as a complete text. Members
+// follow one another; bytes after the last that do not start another end the text, as
+// gzip ignores such trailing garbage.
+class GzipDecoder : public Decoder {
+  public:
+    explicit GzipDecoder(ReadableFile& input)
+        : input_(input), block_(std::make_unique_for_overwrite<unsigned char[]>(kInputBlock)) {}
+    ~GzipDecoder() override {
+        if (started_)
+            inflateEnd(&stream_);
+    }
+    GzipDecoder(const GzipDecoder&) = delete;
+    GzipDecoder& operator=(const GzipDecoder&) = delete;
+
+    long read(char* buffer, std::size_t size) override {
+        if (stopped_)
+            return -1;
+        if (!started_) {
+            if (inflateInit2(&stream_, 15 + 16) != Z_OK)
+                return stop(0);
+            started_ = true;
+        }
+        std::size_t produced = 0;
+        while (produced < size && !ended_) {
+            // A member's end is told by two bytes: another member's magic, or not.
+            const std::size_t wanted = memberEnded_ ? 2 : 1;
+            if (stream_.avail_in < wanted && !inputEnded_ && !refill())
+                return -1;
+            if (memberEnded_) {
+                if (stream_.avail_in < 2 || stream_.next_in[0] != 0x1F ||
+                    stream_.next_in[1] != 0x8B) {
+                    ended_ = true;
+                    break;
+                }
+                inflateReset(&stream_);
+                memberEnded_ = false;
+            }
+            stream_.next_out = reinterpret_cast<unsigned char*>(buffer + produced);
+            stream_.avail_out = static_cast<uInt>(size - produced);
+            const int result = inflate(&stream_, Z_NO_FLUSH);
+            produced = size - stream_.avail_out;
+            if (result == Z_STREAM_END) {
+                memberEnded_ = true;
+            } else if (result == Z_BUF_ERROR && stream_.avail_in == 0 && inputEnded_) {
+                return stop(produced);  // truncated
+            } else if (result != Z_OK && result != Z_BUF_ERROR) {
+                return stop(produced);  // damaged: a bad header, data, CRC or length
+            }
+        }
+        return static_cast<long>(produced);
+    }
+
+    TextEnd textEnd() const override { return end_; }
+
+  private:
+    // Reads a block after the bytes not yet used. False when the input failed.
+    bool refill() {
+        const std::size_t kept = stream_.avail_in;
+        std::memmove(block_.get(), stream_.next_in, kept);
+        const long got =
+            input_.read(reinterpret_cast<char*>(block_.get()) + kept, kInputBlock - kept);
+        if (got < 0) {
+            stopped_ = true;
+            return false;
+        }
+        if (static_cast<std::size_t>(got) < kInputBlock - kept)
+            inputEnded_ = true;
+        stream_.next_in = block_.get();
+        stream_.avail_in = static_cast<uInt>(kept + static_cast<std::size_t>(got));
+        return true;
+    }
+
+    // Damaged data: what was decompressed before it is returned first, then -1.
+    long stop(std::size_t produced) {
+        stopped_ = true;
+        end_ = TextEnd::kDamaged;
+        return produced > 0 ? static_cast<long>(produced) : -1;
+    }
+
+    ReadableFile& input_;
+    std::unique_ptr<unsigned char[]> block_;
+    z_stream stream_{};
+    bool started_ = false;
+    bool inputEnded_ = false;
+    bool memberEnded_ = false;
+    bool ended_ = false;
+    bool stopped_ = false;
+    TextEnd end_ = TextEnd::kWhole;
+};
+
 bool byteAt(std::string_view head, std::size_t at, unsigned char value) {
     return head.size() > at && static_cast<unsigned char>(head[at]) == value;
 }
@@ -109,19 +202,23 @@ bool byteAt(std::string_view head, std::size_t at, unsigned char value) {
 class CompressedFormat : public DecoderFormat {
   public:
     using Test = bool (*)(std::string_view head);
-    CompressedFormat(std::string_view name, Test test) : name_(name), test_(test) {}
+    CompressedFormat(std::string_view name, Test test, bool gzip = false)
+        : name_(name), test_(test), gzip_(gzip) {}
 
     std::string_view name() const override { return name_; }
     bool enabled(const DecodeOptions& options) const override { return options.insideCompressed; }
     bool recognises(std::string_view head, bool) const override { return test_(head); }
     bool yieldsText() const override { return false; }
     std::unique_ptr<Decoder> open(ReadableFile& input) const override {
+        if (gzip_)
+            return std::make_unique<GzipDecoder>(input);
         return std::make_unique<CompressedDecoder>(input);
     }
 
   private:
     std::string_view name_;
     Test test_;
+    bool gzip_;
 };
 
 bool isGzip(std::string_view head) {
@@ -173,7 +270,7 @@ bool isLz4(std::string_view head) {
 }  // namespace
 
 const DecoderFormat& gzipFormat() {
-    static const CompressedFormat format("gzip", isGzip);
+    static const CompressedFormat format("gzip", isGzip, /*gzip=*/true);
     return format;
 }
 const DecoderFormat& bzip2Format() {

@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth fonts-dejavu-core libqt6svg6 xdotool imagemagick
     libglib2.0-dev libnautilus-extension-dev desktop-file-utils dbus
+    libarchive-dev zlib1g-dev
 )
 # `make fuzz` alone needs clang with its libFuzzer runtime; `make test` never does.
 if [ "${1:-}" = fuzz ]; then

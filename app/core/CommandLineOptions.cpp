@@ -91,6 +91,7 @@ void CommandLineOptions::parseFlag(std::string_view name) {
     onceSwitch("fd", dosExpression, dosExpressionGiven);
     onceSwitch("cr", contentsRegExp, contentsRegExpGiven);
     onceSwitch("fx", excludeFilename, excludeFilenameGiven);
+    onceSwitch("z", searchCompressed, searchCompressedGiven);
     plainSwitch("pa", applyAlways);
     plainSwitch("po", overrideFile);
     valueFlag("o", &CommandLineOptions::outputFile, &CommandLineOptions::outputFileGiven);
@@ -146,6 +147,8 @@ void CommandLineOptions::applyTo(SearchCriteria& criteria, bool startingUp) cons
         criteria.treatContentsAsRegExp = contentsRegExp;
     if (excludeFilenameGiven)
         criteria.excludeFilename = excludeFilename;
+    if (searchCompressedGiven)
+        criteria.searchCompressed = searchCompressed;
 }
 
 }  // namespace scoutwell

@@ -30,10 +30,10 @@ inline constexpr const char* kUnexpectedParameterMessage = "Unexpected command l
 inline constexpr const char* kHelpTitle = "Command line parameter help";
 inline constexpr const char* kHelpRunButton = "Run Scoutwell...";
 inline constexpr const char* kHelpCloseButton = "Close";
-inline constexpr std::array<const char*, 19> kHelpLines{
+inline constexpr std::array<const char*, 20> kHelpLines{
     "scoutwell [saved search] | -o [output file]",
     "-d [folder name] | -c [containing text] | -f [file name] |",
-    "-cm | -fm | -s | -fd | -fx | -cr | -pa | -po | -h | -?",
+    "-cm | -fm | -s | -fd | -fx | -cr | -z | -pa | -po | -h | -?",
     "-d Specify the initial value for the Look In field",
     "-c Specify the initial value for the Containing text field",
     "-f Specify the initial value for the File name field",
@@ -43,6 +43,7 @@ inline constexpr std::array<const char*, 19> kHelpLines{
     "-fd File name is a DOS style expression (-fdn for regular expression)",
     "-fx File name shows the file names to exclude",
     "-cr Treat Containing text field as a regular expression",
+    "-z Search inside compressed files (gzip, bzip2, xz, lzma, zstd, lz4; -zn to leave them)",
     "-pa Always use command line parameters when creating new or opening existing searches",
     "-po Override values from file when loading from file AND specifying command line "
     "parameters",
@@ -79,6 +80,7 @@ class CommandLineOptions {
     bool dosExpression = false;
     bool contentsRegExp = false;
     bool excludeFilename = false;
+    bool searchCompressed = false;
     bool applyAlways = false;
     bool overrideFile = false;
     bool showHelp = false;
@@ -93,6 +95,7 @@ class CommandLineOptions {
     bool dosExpressionGiven = false;
     bool contentsRegExpGiven = false;
     bool excludeFilenameGiven = false;
+    bool searchCompressedGiven = false;
     bool outputFileGiven = false;
     // -o came without its file name: still the unattended mode, which then refuses to run.
     bool outputFileExpected = false;

@@ -7,13 +7,14 @@
 namespace scoutwell {
 namespace {
 
-// The eight remembered options in their stored order, each tied to its criteria field.
+// The remembered options in their stored order, each tied to its criteria field: the eight
+// of the criteria form, then searching inside compressed files.
 struct OptionField {
     const IntSetting* setting;
     bool SearchCriteria::*field;
 };
 
-const std::array<OptionField, 8> kOptionFields{{
+const std::array<OptionField, 9> kOptionFields{{
     {&kMatchFilenameCase, &SearchCriteria::matchFilenameCase},
     {&kMatchContentsCase, &SearchCriteria::matchContentsCase},
     {&kAutoConvertToDos, &SearchCriteria::autoConvertToDos},
@@ -22,6 +23,7 @@ const std::array<OptionField, 8> kOptionFields{{
     {&kOnePhaseSearch, &SearchCriteria::onePhaseSearch},
     {&kEolUnix, &SearchCriteria::eolUnix},
     {&kEolMac, &SearchCriteria::eolMac},
+    {&kSearchCompressed, &SearchCriteria::searchCompressed},
 }};
 
 }  // namespace

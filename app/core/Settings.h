@@ -40,6 +40,8 @@ inline constexpr IntSetting kOnePhaseSearch{kOptionsSection, "OnePhaseSearch", 0
 // LF is this platform's line end, so it counts as one unless the user switches it off.
 inline constexpr IntSetting kEolUnix{kOptionsSection, "EOLUnix", 1};
 inline constexpr IntSetting kEolMac{kOptionsSection, "EOLMac", 0};
+// Compressed files are searched in their decompressed text (the Options tab, -z).
+inline constexpr IntSetting kSearchCompressed{kOptionsSection, "SearchCompressed", 0};
 inline constexpr IntSetting kExpertUser{kOptionsSection, "ExpertUser", 1};
 inline constexpr IntSetting kExprWizDontShowIntro{kOptionsSection, "ExprWiz_DontShowIntro", 0};
 inline constexpr IntSetting kLeaveSpecialChars{kOptionsSection, "LeaveSpecialChars", 0};

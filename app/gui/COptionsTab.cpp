@@ -46,9 +46,12 @@ COptionsTab::COptionsTab(CSearchOptions* sheet, QWidget* parent)
     contentsRegExp_ = makeControl<QCheckBox>(kContentsRegExpText, kContentsRegExpId, contentsGroup);
     matchContentsCase_ =
         makeControl<QCheckBox>(kMatchContentsCaseText, kMatchContentsCaseId, contentsGroup);
+    searchCompressed_ =
+        makeControl<QCheckBox>(kSearchCompressedText, kSearchCompressedId, contentsGroup);
     auto* contentsLayout = new QVBoxLayout(contentsGroup);
     contentsLayout->addWidget(contentsRegExp_);
     contentsLayout->addWidget(matchContentsCase_);
+    contentsLayout->addWidget(searchCompressed_);
     contentsLayout->addStretch(1);
 
     auto* layout = new QHBoxLayout(this);
@@ -64,6 +67,7 @@ void COptionsTab::loadPage(SearchCriteria& criteria) {
     (criteria.autoConvertToDos ? dosExpression_ : regularExpression_)->setChecked(true);
     contentsRegExp_->setChecked(criteria.treatContentsAsRegExp);
     matchContentsCase_->setChecked(criteria.matchContentsCase);
+    searchCompressed_->setChecked(criteria.searchCompressed);
 }
 
 bool COptionsTab::savePage(SearchCriteria& criteria) {
@@ -72,6 +76,7 @@ bool COptionsTab::savePage(SearchCriteria& criteria) {
     criteria.autoConvertToDos = dosExpression_->isChecked();
     criteria.treatContentsAsRegExp = contentsRegExp_->isChecked();
     criteria.matchContentsCase = matchContentsCase_->isChecked();
+    criteria.searchCompressed = searchCompressed_->isChecked();
     // A settings store that cannot be written must not keep the user from searching.
     if (CDediDurarerDoc* doc = document())
         saveOptions(doc->settings(), criteria);

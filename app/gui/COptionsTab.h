@@ -1,6 +1,7 @@
-// The Options page of the criteria sheet: how the file name and the contents are matched.
-// Its five controls show the document's editedCriteria; saving copies them back and, when
-// "RememberOptions" is on, stores the eight options for the next search.
+// The Options page of the criteria sheet: how the file name and the contents are matched,
+// and whether compressed files are searched inside. Its six controls show the document's
+// editedCriteria; saving copies them back and, when "RememberOptions" is on, stores the
+// options for the next search.
 #pragma once
 
 #include "app/gui/CSearchPropertyPage.h"
@@ -19,6 +20,7 @@ inline constexpr const char* kDosExpressionText = "&DOS Expression";
 inline constexpr const char* kRegularExpressionText = "&Regular Expression";
 inline constexpr const char* kContentsRegExpText = "Re&gular expression";
 inline constexpr const char* kMatchContentsCaseText = "Match &case";
+inline constexpr const char* kSearchCompressedText = "Search &inside compressed files and archives";
 
 inline constexpr int kExcludeFilenameId = 1105;
 inline constexpr int kMatchFilenameCaseId = 1101;
@@ -26,6 +28,7 @@ inline constexpr int kDosExpressionId = 1100;
 inline constexpr int kRegularExpressionId = 1085;
 inline constexpr int kContentsRegExpId = 1102;
 inline constexpr int kMatchContentsCaseId = 1099;
+inline constexpr int kSearchCompressedId = 1130;
 
 class COptionsTab : public CSearchPropertyPage {
     Q_OBJECT
@@ -39,6 +42,7 @@ class COptionsTab : public CSearchPropertyPage {
     QRadioButton* regularExpressionRadio() const { return regularExpression_; }
     QCheckBox* contentsRegExpBox() const { return contentsRegExp_; }
     QCheckBox* matchContentsCaseBox() const { return matchContentsCase_; }
+    QCheckBox* searchCompressedBox() const { return searchCompressed_; }
 
   protected:
     void loadPage(SearchCriteria& criteria) override;
@@ -51,6 +55,7 @@ class COptionsTab : public CSearchPropertyPage {
     QRadioButton* regularExpression_;
     QCheckBox* contentsRegExp_;
     QCheckBox* matchContentsCase_;
+    QCheckBox* searchCompressed_;
 };
 
 }  // namespace scoutwell
