@@ -181,6 +181,18 @@ void TypeNameCache::clear() {
     names.cache.clear();
 }
 
+std::string textEndNote(const FoundItem& item) {
+    switch (item.textEnd) {
+        case TextEnd::kDamaged:
+            return text::format(kDamagedTextNote, item.fullPath().c_str());
+        case TextEnd::kCutOff:
+            return text::format(kCutOffTextNote, item.fullPath().c_str());
+        case TextEnd::kWhole:
+            break;
+    }
+    return {};
+}
+
 std::string sizeTextForBytes(std::int64_t size) {
     // 64 bits all the way: a 32-bit count of KB would wrap for files of 2 TB and more.
     const std::int64_t bytes = size < 0 ? 0 : size;

@@ -185,7 +185,21 @@ class FoundItemSink {
     virtual void startHits(const FoundItem& item) { add(item); }
     virtual void addHits(const FoundItem& /*item*/) {}
     virtual void endHits(const FoundItem& /*item*/) {}
+
+    // A file scanned without a hit whose text stopped early (FoundItem::textEnd): no
+    // result, but the rest of its text was not searched and the user should hear so.
+    // Called in walk order, as add() is; found files carry their textEnd themselves.
+    virtual void textCutShort(const FoundItem& /*item*/) {}
 };
+
+// What to tell the user of an item whose text stopped early, naming it; empty otherwise.
+std::string textEndNote(const FoundItem& item);
+inline constexpr const char* kDamagedTextNote =
+    "%s: the compressed data is damaged or cut short; only the text before the damage was "
+    "searched.";
+inline constexpr const char* kCutOffTextNote =
+    "%s: the decompressed text passed the limit for one file (1 GiB and 100 times the "
+    "compressed size) and was searched only that far.";
 
 // Type names by default text ("TXT File"): the program installs a provider that asks the
 // desktop's type database; without one, or for an empty answer, the default text stands.

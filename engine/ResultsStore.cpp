@@ -67,6 +67,18 @@ void ResultsStore::add(const FoundItem& item) {
     std::unique_ptr<FoundItem> copy = item.clone();
     std::lock_guard<std::mutex> guard(lock_);
     items_.push_back(std::move(copy));
+    if (item.textEnd != TextEnd::kWhole)
+        ++cutShort_;
+}
+
+void ResultsStore::textCutShort(const FoundItem& /*item*/) {
+    std::lock_guard<std::mutex> guard(lock_);
+    ++cutShort_;
+}
+
+std::size_t ResultsStore::cutShortCount() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return cutShort_;
 }
 
 void ResultsStore::clear() {
@@ -74,6 +86,7 @@ void ResultsStore::clear() {
     {
         std::lock_guard<std::mutex> guard(lock_);
         old.swap(items_);
+        cutShort_ = 0;
     }
     // The items go after the lock is released: freeing a million of them takes a while,
     // and the store is already empty for everyone else.

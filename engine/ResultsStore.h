@@ -19,8 +19,11 @@ class ResultsStore : public FoundItemSink {
 
     // Clones the item outside the lock and appends the clone under it.
     void add(const FoundItem& item) override;
+    void textCutShort(const FoundItem& item) override;
     void clear();
     std::size_t count() const;
+    // Files added, or scanned without a hit, whose text stopped early (textEndNote()).
+    std::size_t cutShortCount() const;
 
     void sortByName();
     void sortByLocation();
@@ -61,6 +64,7 @@ class ResultsStore : public FoundItemSink {
 
     mutable std::mutex lock_;
     std::vector<std::unique_ptr<FoundItem>> items_;
+    std::size_t cutShort_ = 0;
 };
 
 // The five orders of the result list; each answers whether a comes before b.

@@ -328,6 +328,8 @@ void ScanPool::commitReady(Scanner& self, std::unique_lock<std::mutex>& lock) {
         try {
             if (job->found)
                 deliver_(*job->file, /*firstPiece=*/false);
+            else if (job->file->textEnd != TextEnd::kWhole && sink_ != nullptr)
+                sink_->textCutShort(*job->file);
         } catch (...) {
             lock.lock();
             committing_ = false;

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "engine/Messages.h"
 #include "engine/ResultsStore.h"
 #include "engine/SearchCriteria.h"
 #include "engine/Text.h"
@@ -140,12 +141,19 @@ void ResultStreamWriter::add(const FoundItem& item) {
         // Completing the hits changes the item: the engine's item is not ours to change.
         std::unique_ptr<FoundItem> copy = item.clone();
         writer_.writeItem(*copy, expression_, criteria_, pending_);
+        textCutShort(*copy);
     } else {
         item.writeRow(pending_, writer_.separator());
         if (criteria_.searchContents)
             item.writeHeldHits(pending_, writer_.separator());
+        textCutShort(item);
     }
     buffer();
+}
+
+void ResultStreamWriter::textCutShort(const FoundItem& item) {
+    if (const std::string note = textEndNote(item); !note.empty())
+        showMessage(note);
 }
 
 bool ResultStreamWriter::takesAllHits() const {
@@ -170,7 +178,8 @@ void ResultStreamWriter::addHits(const FoundItem& item) {
     buffer();
 }
 
-void ResultStreamWriter::endHits(const FoundItem& /*item*/) {
+void ResultStreamWriter::endHits(const FoundItem& item) {
+    textCutShort(item);
     if (failed_)
         return;
     pending_.assign(1, '\n');

@@ -98,6 +98,9 @@ class ResultStreamWriter : public FoundItemSink {
     void startHits(const FoundItem& item) override;
     void addHits(const FoundItem& item) override;
     void endHits(const FoundItem& item) override;
+    // A file whose text stopped early is named on standard error (through showMessage),
+    // found or not.
+    void textCutShort(const FoundItem& item) override;
 
     // Writes what is buffered; false once any write has failed.
     bool flush();

@@ -329,8 +329,10 @@ void CSearchForView::customEvent(QEvent* event) {
             stop_->setEnabled(false);
             status_->clear();
             const int count = doc_ ? static_cast<int>(doc_->results.count()) : 0;
-            showInStatusBar(
-                qStringFromBytes(text::format(kFilesFoundFormat, count, kFilesFoundText)));
+            std::string found = text::format(kFilesFoundFormat, count, kFilesFoundText);
+            if (const int cutShort = doc_ ? static_cast<int>(doc_->results.cutShortCount()) : 0)
+                found += text::format(kCutShortFormat, cutShort);
+            showInStatusBar(qStringFromBytes(found));
             if (progressShown_) {
                 progress_->hide();
                 progress_->reset();

@@ -64,7 +64,7 @@ TEST(CommandLineOptions, ReportsProblemsInArgumentOrder) {
 }
 
 TEST(CommandLineOptions, SwitchesTakeSuffixesAndMatchOnce) {
-    auto p = parse({"-s", "-sn", "-fmn", "-cmy", "-fdn", "-cr", "-fxy"});
+    auto p = parse({"-s", "-sn", "-fmn", "-cmy", "-fdn", "-cr", "-fxy", "-zn", "-z"});
     const auto& o = p.options;
     EXPECT_TRUE(o.subfolders && o.subfoldersGiven);  // the repeat is refused, the first stands
     EXPECT_TRUE(!o.matchFilenameCase && o.matchFilenameCaseGiven);
@@ -72,6 +72,9 @@ TEST(CommandLineOptions, SwitchesTakeSuffixesAndMatchOnce) {
     EXPECT_TRUE(!o.dosExpression && o.dosExpressionGiven);
     EXPECT_TRUE(o.contentsRegExp && o.contentsRegExpGiven);
     EXPECT_TRUE(o.excludeFilename && o.excludeFilenameGiven);
+    EXPECT_TRUE(!o.searchCompressed && o.searchCompressedGiven);
+    EXPECT_EQ(p.messages, (std::vector<std::string>{"Command line flag '-sn' is not valid",
+                                                    "Command line flag '-z' is not valid"}));
 
     // Switches without a marker take the last occurrence.
     auto q = parse({"-pa", "-pan", "-poy", "-h", "-?n"});
@@ -111,7 +114,8 @@ TEST(CommandLineOptions, AbsolutePathIsAParameterNotAFlag) {
 }
 
 TEST(CommandLineOptions, AppliesOnlyToTheRightSearches) {
-    auto p = parse({"-d", "/usr/share;/tmp", "-c", "error", "-s", "-fmy", "-fdn", "-f", "*.c"});
+    auto p =
+        parse({"-d", "/usr/share;/tmp", "-c", "error", "-s", "-fmy", "-fdn", "-f", "*.c", "-z"});
     SearchCriteria untouched;
     untouched.subfolders = false;
     const auto before = untouched.lookIn;
@@ -130,6 +134,7 @@ TEST(CommandLineOptions, AppliesOnlyToTheRightSearches) {
     EXPECT_TRUE(first.subfolders);
     EXPECT_TRUE(first.matchFilenameCase);
     EXPECT_FALSE(first.autoConvertToDos);
+    EXPECT_TRUE(first.searchCompressed);
     // Options that were not given keep their values.
     EXPECT_FALSE(first.matchContentsCase);
     EXPECT_TRUE(first.treatContentsAsRegExp);
@@ -146,7 +151,7 @@ TEST(CommandLineOptions, AppliesOnlyToTheRightSearches) {
 TEST(CommandLineOptions, HelpTextHasTheUsageAndEveryFlag) {
     EXPECT_STREQ(kHelpLines.front(), "scoutwell [saved search] | -o [output file]");
     for (const char* flag : {"-d ", "-c ", "-f ", "-cm ", "-fm ", "-s ", "-fd ", "-fx ", "-cr ",
-                             "-pa ", "-po ", "-o ", "-h or -? "}) {
+                             "-z ", "-pa ", "-po ", "-o ", "-h or -? "}) {
         bool found = false;
         for (const char* line : kHelpLines)
             found = found || std::string(line).rfind(flag, 0) == 0;

@@ -13,6 +13,29 @@ namespace {
 using testing::ProgramResult;
 using testing::TempTree;
 
+// `text` as a gzip file of one stored (uncompressed) deflate block, cut to `keep` bytes.
+std::string storedGzip(std::string_view text, std::size_t keep = std::string::npos) {
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (const char c : text) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    crc ^= 0xFFFFFFFF;
+    const auto le = [](std::uint32_t v, int bytes) {
+        std::string out;
+        for (int i = 0; i < bytes; ++i)
+            out += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return out;
+    };
+    const auto length = static_cast<std::uint32_t>(text.size());
+    std::string out("\x1F\x8B\x08\x00\x00\x00\x00\x00\x00\x03\x01", 11);
+    out += le(length, 2) + le(~length & 0xFFFF, 2);
+    out += text;
+    out += le(crc, 4) + le(length, 4);
+    return out.substr(0, keep);
+}
+
 class UnattendedSearch : public ::testing::Test {
   protected:
     ProgramResult scoutwell(const std::vector<std::string>& args) {
@@ -203,6 +226,41 @@ TEST_F(UnattendedSearch, HelpIsPrintedAndNothingIsSearched) {
                          "Scoutwell GUI)\n"),
               std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(UnattendedSearch, DecodedFilesGiveTheirTextAndDamageIsNamed) {
+    tree_.file("logs/app.log.gz", storedGzip("start\nconnection timeout\n"));
+    tree_.file("logs/cut.gz", storedGzip("first timeout\nsecond timeout\nthird\n", 30));
+    tree_.file("logs/win.txt", std::string("\xFF\xFEt\0i\0m\0e\0o\0u\0t\0", 16));
+    for (const char* file : {"logs/app.log.gz", "logs/cut.gz", "logs/win.txt"})
+        tree_.touch(file, 1700000000);
+    const std::string out = home_.path("out.txt");
+    const std::string stamp = "\t1 KB\t2023-11-14 22:13:20";
+
+    ProgramResult r = scoutwell({"-o", out, "-d", tree_.path("logs"), "-c", "timeout", "-z"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> rows = lines(testing::readFile(out));
+    std::map<std::string, std::vector<std::string>> hits;
+    std::string current;
+    for (const std::string& row : rows) {
+        if (row.starts_with(tree_.path()))
+            current = row;
+        else if (!row.empty())
+            hits[current].push_back(row);
+    }
+    EXPECT_EQ(hits, (std::map<std::string, std::vector<std::string>>{
+                        {tree_.path("logs/app.log.gz") + stamp, {"2\tconnection timeout"}},
+                        {tree_.path("logs/cut.gz") + stamp, {"1\tfirst timeout"}},
+                        {tree_.path("logs/win.txt") + stamp, {"1\ttimeout"}}}));
+    EXPECT_EQ(r.err, "scoutwell: " + tree_.path("logs/cut.gz") +
+                         ": the compressed data is damaged or cut short; only the text before "
+                         "the damage was searched.\n");
+
+    // Without -z the compressed files are their bytes; UTF-16 is decoded all the same.
+    r = scoutwell({"-o", out, "-d", tree_.path("logs"), "-c", "^(start|timeout)$"});
+    EXPECT_EQ(lines(testing::readFile(out)),
+              (std::vector<std::string>{tree_.path("logs/win.txt") + stamp, "1\ttimeout", ""}));
+    EXPECT_EQ(r.err, "");
 }
 
 TEST_F(UnattendedSearch, RememberedOptionsApplyAndTheCommandLineWins) {
