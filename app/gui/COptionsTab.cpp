@@ -46,18 +46,21 @@ COptionsTab::COptionsTab(CSearchOptions* sheet, QWidget* parent)
     contentsRegExp_ = makeControl<QCheckBox>(kContentsRegExpText, kContentsRegExpId, contentsGroup);
     matchContentsCase_ =
         makeControl<QCheckBox>(kMatchContentsCaseText, kMatchContentsCaseId, contentsGroup);
-    searchCompressed_ =
-        makeControl<QCheckBox>(kSearchCompressedText, kSearchCompressedId, contentsGroup);
     auto* contentsLayout = new QVBoxLayout(contentsGroup);
     contentsLayout->addWidget(contentsRegExp_);
     contentsLayout->addWidget(matchContentsCase_);
-    contentsLayout->addWidget(searchCompressed_);
     contentsLayout->addStretch(1);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(fileNameGroup);
-    layout->addWidget(contentsGroup);
-    layout->addStretch(1);
+    // Which files are searched inside, under both groups: its text is wider than either.
+    searchCompressed_ = makeControl<QCheckBox>(kSearchCompressedText, kSearchCompressedId, this);
+
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(fileNameGroup);
+    groups->addWidget(contentsGroup);
+    groups->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(groups);
+    layout->addWidget(searchCompressed_, 0, Qt::AlignLeft);
 }
 
 void COptionsTab::loadPage(SearchCriteria& criteria) {

@@ -5,36 +5,15 @@
 #include <set>
 
 #include "support/RunProgram.h"
+#include "support/StoredGzip.h"
 #include "support/TempTree.h"
 
 namespace scoutwell {
 namespace {
 
 using testing::ProgramResult;
+using testing::storedGzip;
 using testing::TempTree;
-
-// `text` as a gzip file of one stored (uncompressed) deflate block, cut to `keep` bytes.
-std::string storedGzip(std::string_view text, std::size_t keep = std::string::npos) {
-    std::uint32_t crc = 0xFFFFFFFF;
-    for (const char c : text) {
-        crc ^= static_cast<unsigned char>(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
-    }
-    crc ^= 0xFFFFFFFF;
-    const auto le = [](std::uint32_t v, int bytes) {
-        std::string out;
-        for (int i = 0; i < bytes; ++i)
-            out += static_cast<char>((v >> (8 * i)) & 0xFF);
-        return out;
-    };
-    const auto length = static_cast<std::uint32_t>(text.size());
-    std::string out("\x1F\x8B\x08\x00\x00\x00\x00\x00\x00\x03\x01", 11);
-    out += le(length, 2) + le(~length & 0xFFFF, 2);
-    out += text;
-    out += le(crc, 4) + le(length, 4);
-    return out.substr(0, keep);
-}
 
 class UnattendedSearch : public ::testing::Test {
   protected:

@@ -9,6 +9,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/core/Settings.h"
+#include "support/StoredGzip.h"
 #include "support/TempTree.h"
 #include "views/CFileContentsView.h"
 
@@ -74,6 +75,44 @@ TEST_F(ContentsViewTest, SelectingResultsShowsTheirHitLines) {
     // The bold summary line, then the two hit lines.
     EXPECT_EQ(view.screenExtent().bottom, bold.height() + gap + 2 * (regular.height() + gap));
     EXPECT_GT(view.screenExtent().right, regular.horizontalAdvance("888888."));
+}
+
+// A compressed log found with the option on shows its decompressed lines; the lines past
+// the first chunk, which the walk did not read, are read again through the same decoding
+// when the file is shown.
+TEST_F(ContentsViewTest, CompressedFileShowsItsDecompressedLines) {
+    TempTree tree;
+    std::string log = "started\nfirst timeout\n";
+    while (log.size() < 60000)
+        log += "routine line of the log\n";
+    log += "last timeout\n";
+    tree.file("app.log.gz", testing::storedGzip(log));
+    auto doc = makeDoc();
+    doc->editedCriteria.lookIn = {tree.path()};
+    doc->editedCriteria.containingText = "timeout";
+    doc->editedCriteria.searchContents = true;
+    doc->editedCriteria.searchCompressed = true;
+    RecordingView recorder(doc.get());
+    CFileContentsView view(doc.get(), nullptr);
+    view.resize(600, 400);
+    view.show();
+    ASSERT_TRUE(doc->startSearch());
+    ASSERT_TRUE(recorder.waitFor(WM_SEARCH_CLEANEDUP));
+    ASSERT_EQ(doc->results.count(), 1u);
+
+    doc->showContentsFor({tree.path("app.log.gz")});
+    ASSERT_EQ(doc->shownItems.size(), 1u);
+    const FoundItem& shown = *doc->shownItems.front();
+    ASSERT_EQ(shown.hits.size(), 2u);
+    EXPECT_EQ(shown.hits[0].text, "first timeout");
+    EXPECT_EQ(shown.hits[0].lineNumber, 2);
+    EXPECT_EQ(shown.hits[1].text, "last timeout");
+    EXPECT_TRUE(shown.hitsComplete);
+    view.grab();
+    const QFontMetrics regular(*view.screenFonts().regular, view.viewport());
+    const QFontMetrics bold(*view.screenFonts().bold, view.viewport());
+    const int gap = view.viewport()->logicalDpiX() / 20;
+    EXPECT_EQ(view.screenExtent().bottom, bold.height() + gap + 2 * (regular.height() + gap));
 }
 
 TEST_F(ContentsViewTest, FontsAreMadeFromTheChosenFontAndPointSize) {

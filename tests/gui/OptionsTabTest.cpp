@@ -1,5 +1,5 @@
-// The Options page: its five controls show and set the open search's options, and the
-// eight options are stored for the next search only while "RememberOptions" is on.
+// The Options page: its six controls show and set the open search's options, and the
+// options are stored for the next search only while "RememberOptions" is on.
 #include <QCheckBox>
 #include <QRadioButton>
 #include <functional>
@@ -42,6 +42,8 @@ const Binding kBindings[] = {
      &SearchCriteria::treatContentsAsRegExp, kTreatContentsAsRegExp, true},
     {"contents case", [](COptionsTab* p) { return p->matchContentsCaseBox(); },
      &SearchCriteria::matchContentsCase, kMatchContentsCase, true},
+    {"inside compressed files", [](COptionsTab* p) { return p->searchCompressedBox(); },
+     &SearchCriteria::searchCompressed, kSearchCompressed, true},
 };
 
 TEST_F(OptionsTabTest, ControlsShowTheCriteria) {
