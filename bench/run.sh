@@ -32,6 +32,7 @@ install_peers() {
     local missing=()
     command -v rg >/dev/null 2>&1 || missing+=(ripgrep)
     command -v fdfind >/dev/null 2>&1 || command -v fd >/dev/null 2>&1 || missing+=(fd-find)
+    command -v ugrep >/dev/null 2>&1 || missing+=(ugrep)
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     local sudo=()
@@ -133,6 +134,39 @@ if [ -d /usr/include ]; then
 fi
 contents_case "'struct [a-z_]*_ops' corpus" "$corpus" 'struct [a-z_]*_ops' cm yes
 contents_case "'error' -i corpus" "$corpus" 'error' cmn yes
+
+# 200 gzip logs of 20,000 lines, one 'timeout' in each, searched inside with -z against
+# ugrep -z and rg -z (which starts a gzip process per file), each with its default threads.
+logs=$cache/gzip-logs-v1
+if [ ! -d "$logs" ]; then
+    echo "Generating 200 gzip logs in $logs"
+    rm -rf "$logs.partial"
+    mkdir -p "$logs.partial"
+    awk -v dir="$logs.partial" 'BEGIN {
+        srand(28)
+        split("GET /api/v1/items 200|GET /api/v1/users 200|POST /api/v1/orders 201|GET /health 200|GET /static/app.js 304|GET /api/v1/items 404", msg, "|")
+        for (f = 0; f < 200; f++) {
+            file = sprintf("%s/app-%03d.log", dir, f)
+            hit = int(rand() * 20000)
+            for (i = 0; i < 20000; i++) {
+                t = i * 3
+                ts = sprintf("2026-12-08 %02d:%02d:%02d", int(t / 3600) % 24, int(t / 60) % 60, t % 60)
+                if (i == hit)
+                    printf "%s ERROR worker-%d upstream connection timeout\n", ts, int(rand() * 8) >file
+                else
+                    printf "%s INFO worker-%d %s %dms\n", ts, int(rand() * 8), msg[1 + int(rand() * 6)], int(rand() * 100) >file
+            }
+            close(file)
+        }
+    }'
+    gzip -6 "$logs.partial"/*.log
+    mv "$logs.partial" "$logs"
+fi
+o=$(time_of "${ours[@]}" -cm -z -d "$logs" -c timeout)
+u=$(time_of ugrep -z -r -n timeout "$logs")
+r=$(time_of rg -z -n timeout "$logs")
+row "200 gzip logs 'timeout' -z" "$o" "ugrep -z" "$u" 1.0
+row "" "$o" "rg -z" "$r" 0.5
 
 # Phases: the engine alone, with a window that drops its notes.
 one=$(time_of "$bin/engine-bench" search "$corpus" "" "[0-9][0-9]:[0-9][0-9]" case one-phase)

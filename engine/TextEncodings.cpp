@@ -250,6 +250,9 @@ Utf16Guess guessUtf16(std::string_view head) {
     for (std::size_t i = 0; i < window; i += 2) {
         evenNuls += head[i] == 0;
         oddNuls += head[i + 1] == 0;
+        // NULs in both places: binary data, as most files with NULs are.
+        if (evenNuls != 0 && oddNuls != 0)
+            return Utf16Guess::kNone;
     }
     const std::size_t units = window / 2;
     if (evenNuls == 0 && oddNuls * 4 >= units * 3)
