@@ -16,11 +16,11 @@
 #include "app/gui/DocumentManager.h"
 #include "app/start/ProgramStart.h"
 #include "engine/Messages.h"
+#include "framework/IconCache.h"
 #include "platform/qt/ByteText.h"
 #include "platform/qtgui/MimeTypeNames.h"
 #include "platform/qtgui/QtMessageSink.h"
 #include "views/CMainFrame.h"
-#include "views/IconCache.h"
 #include "views/ScreenReport.h"
 
 namespace {

@@ -22,8 +22,8 @@
 #include "app/gui/CAboutDialog.h"
 #include "app/gui/CDediDurarerDoc.h"
 #include "app/gui/CSearchForView.h"
-#include "app/gui/CommandIds.h"
 #include "app/gui/DocumentManager.h"
+#include "framework/CommandIds.h"
 #include "views/CChildFrame.h"
 #include "views/FramePlacement.h"
 

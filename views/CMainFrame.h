@@ -14,7 +14,7 @@
 #include <map>
 #include <vector>
 
-#include "app/gui/Document.h"
+#include "framework/Document.h"
 
 class QAction;
 class QIcon;

@@ -15,16 +15,16 @@
 #include <QVBoxLayout>
 
 #include "app/core/Settings.h"
-#include "app/gui/BusyAnimation.h"
 #include "app/gui/CDediDurarerDoc.h"
 #include "app/gui/COptionsTab.h"
 #include "app/gui/CSearchOptions.h"
-#include "app/gui/CommandIds.h"
 #include "app/gui/CriteriaPages.h"
-#include "app/gui/SearchEvent.h"
 #include "engine/Messages.h"
 #include "engine/Text.h"
-#include "engine/WindowMessages.h"
+#include "framework/BusyAnimation.h"
+#include "framework/CommandIds.h"
+#include "framework/SearchEvent.h"
+#include "framework/WindowMessages.h"
 #include "platform/qt/ByteText.h"
 
 namespace scoutwell {

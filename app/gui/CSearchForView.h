@@ -17,8 +17,8 @@
 #include <string>
 
 #include "app/gui/CSearchOptions.h"
-#include "app/gui/Document.h"
-#include "criteria/gui/CGeometryDynCreateWnd.h"
+#include "framework/CGeometryDynCreateWnd.h"
+#include "framework/Document.h"
 
 class QCheckBox;
 class QFrame;

@@ -2,7 +2,7 @@
 
 #include "criteria/gui/CAdvancedSearch.h"
 #include "criteria/gui/CBasicSearch.h"
-#include "criteria/gui/CGeometryDynCreateWnd.h"
+#include "framework/CGeometryDynCreateWnd.h"
 
 namespace scoutwell {
 
