@@ -15,6 +15,7 @@
 #include "app/gui/CDediDurarerDoc.h"
 #include "app/gui/CSearchForView.h"
 #include "app/gui/CTestRegExpDialog.h"
+#include "criteria/gui/MainPageFactory.h"
 #include "framework/CommandIds.h"
 #include "framework/SearchEvent.h"
 #include "framework/WindowMessages.h"
@@ -116,7 +117,7 @@ void ResultPaneSplitter::resizeEvent(QResizeEvent* event) {
 CChildFrame::CChildFrame(CDediDurarerDoc* doc, int creationWidth, QWidget* parent)
     : QWidget(parent), doc_(doc) {
     outer_ = new CriteriaRowSplitter(this);
-    form_ = new CSearchForView(doc, outer_);
+    form_ = new CSearchForView(doc, createMainPage, outer_);
     criteriaRow_ = new CriteriaRowArea(form_, outer_);
     outer_->addWidget(criteriaRow_);
     inner_ = new ResultPaneSplitter(this, outer_);

@@ -1,4 +1,4 @@
-#include "app/gui/CriteriaPages.h"
+#include "criteria/gui/MainPageFactory.h"
 
 #include "criteria/gui/CAdvancedSearch.h"
 #include "criteria/gui/CBasicSearch.h"
