@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth fonts-dejavu-core libqt6svg6 xdotool imagemagick
-    libglib2.0-dev libnautilus-extension-dev desktop-file-utils dbus
+    libglib2.0-dev libnautilus-extension-dev desktop-file-utils dbus python3
 )
 # `make fuzz` alone needs clang with its libFuzzer runtime; `make test` never does.
 if [ "${1:-}" = fuzz ]; then
