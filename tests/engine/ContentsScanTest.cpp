@@ -14,32 +14,18 @@
 #include "engine/SearchExpression.h"
 #include "support/TempTree.h"
 #include "tests/engine/FakeScanFileSystem.h"
+#include "tests/engine/ScanHits.h"
 
 namespace scoutwell {
 namespace {
 
 using testing::FakeScanFileSystem;
+using testing::Hit;
+using testing::hitsOf;
 
 constexpr std::size_t kChunk = FoundFile::kBufferSize - FoundFile::kCarry;
 const std::string kFolder = "/scan/";
 const std::string kName = "file.txt";
-
-struct Hit {
-    int lineNumber;
-    std::string text;
-    bool operator==(const Hit&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Hit& hit) {
-    return os << "{" << hit.lineNumber << ", \"" << hit.text << "\"}";
-}
-
-std::vector<Hit> hitsOf(const FoundItem& item) {
-    std::vector<Hit> out;
-    for (const HitLine& h : item.hits)
-        out.push_back({h.lineNumber, h.text});
-    return out;
-}
 
 // Lines of 'f' with LF ends filling exactly `size` bytes, the last line being `lastLine`
 // without a line end.

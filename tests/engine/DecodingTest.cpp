@@ -22,12 +22,15 @@
 #include "support/Sanitized.h"
 #include "tests/engine/DecodeReference.h"
 #include "tests/engine/FakeScanFileSystem.h"
+#include "tests/engine/ScanHits.h"
 
 namespace scoutwell {
 namespace {
 
 using namespace std::string_literals;
 using testing::FakeScanFileSystem;
+using testing::Hit;
+using testing::hitsOf;
 
 const std::string kFolder = "/decode/";
 
@@ -55,16 +58,6 @@ std::string compress(std::string_view text, int filter) {
     return out;
 }
 
-struct Hit {
-    int lineNumber;
-    std::string text;
-    bool operator==(const Hit&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Hit& hit) {
-    return os << "{" << hit.lineNumber << ", \"" << hit.text << "\"}";
-}
-
 class DecodingTest : public ::testing::Test {
   protected:
     ~DecodingTest() override { setPlainAlgorithm(false); }
@@ -87,8 +80,7 @@ class DecodingTest : public ::testing::Test {
         ScanBuffers buffers(bufferSize);
         file.scanContents(expression, buffers, criteria, /*stopAtFirstChunkWithHit=*/false);
         Outcome out;
-        for (const HitLine& h : file.hits)
-            out.hits.push_back({h.lineNumber, h.text});
+        out.hits = hitsOf(file);
         out.complete = file.hitsComplete;
         out.end = file.textEnd;
         return out;

@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 #include "GuiTestSupport.h"
@@ -23,6 +24,26 @@ using testing::TempTree;
 class ContentsViewTest : public GuiTest {
   protected:
     std::unique_ptr<CDediDurarerDoc> makeDoc() { return std::make_unique<CDediDurarerDoc>(app); }
+
+    // A document that searched `folder` for `text`, with its contents view on screen.
+    struct Searched {
+        std::unique_ptr<CDediDurarerDoc> doc;
+        std::unique_ptr<RecordingView> recorder;
+        std::unique_ptr<CFileContentsView> view;
+    };
+    Searched search(const std::string& folder, const std::function<void(SearchCriteria&)>& set) {
+        Searched out{makeDoc(), nullptr, nullptr};
+        out.doc->editedCriteria.lookIn = {folder};
+        out.doc->editedCriteria.searchContents = true;
+        set(out.doc->editedCriteria);
+        out.recorder = std::make_unique<RecordingView>(out.doc.get());
+        out.view = std::make_unique<CFileContentsView>(out.doc.get(), nullptr);
+        out.view->resize(600, 400);
+        out.view->show();
+        EXPECT_TRUE(out.doc->startSearch());
+        EXPECT_TRUE(out.recorder->waitFor(WM_SEARCH_CLEANEDUP));
+        return out;
+    }
 
     // Shows `lines` hit lines of one file in the document without a search.
     void showLines(CDediDurarerDoc& doc, int lines) {
@@ -48,18 +69,13 @@ class ContentsViewTest : public GuiTest {
 TEST_F(ContentsViewTest, SelectingResultsShowsTheirHitLines) {
     TempTree tree;
     tree.file("a.txt", "one needle\nnothing\nneedle again\n");
-    auto doc = makeDoc();
-    doc->editedCriteria.lookIn = {tree.path()};
-    doc->editedCriteria.fileName = "*.txt";
-    doc->editedCriteria.containingText = "needle";
-    doc->editedCriteria.searchContents = true;
-    doc->editedCriteria.treatContentsAsRegExp = false;
-    RecordingView recorder(doc.get());
-    CFileContentsView view(doc.get(), nullptr);
-    view.resize(600, 400);
-    view.show();
-    ASSERT_TRUE(doc->startSearch());
-    ASSERT_TRUE(recorder.waitFor(WM_SEARCH_CLEANEDUP));
+    Searched searched = search(tree.path(), [](SearchCriteria& c) {
+        c.fileName = "*.txt";
+        c.containingText = "needle";
+        c.treatContentsAsRegExp = false;
+    });
+    CDediDurarerDoc* doc = searched.doc.get();
+    CFileContentsView& view = *searched.view;
 
     view.grab();
     const int introHeight = view.screenExtent().bottom;
@@ -87,17 +103,12 @@ TEST_F(ContentsViewTest, CompressedFileShowsItsDecompressedLines) {
         log += "routine line of the log\n";
     log += "last timeout\n";
     tree.file("app.log.gz", testing::storedGzip(log));
-    auto doc = makeDoc();
-    doc->editedCriteria.lookIn = {tree.path()};
-    doc->editedCriteria.containingText = "timeout";
-    doc->editedCriteria.searchContents = true;
-    doc->editedCriteria.searchCompressed = true;
-    RecordingView recorder(doc.get());
-    CFileContentsView view(doc.get(), nullptr);
-    view.resize(600, 400);
-    view.show();
-    ASSERT_TRUE(doc->startSearch());
-    ASSERT_TRUE(recorder.waitFor(WM_SEARCH_CLEANEDUP));
+    Searched searched = search(tree.path(), [](SearchCriteria& c) {
+        c.containingText = "timeout";
+        c.searchCompressed = true;
+    });
+    CDediDurarerDoc* doc = searched.doc.get();
+    CFileContentsView& view = *searched.view;
     ASSERT_EQ(doc->results.count(), 1u);
 
     doc->showContentsFor({tree.path("app.log.gz")});
