@@ -24,6 +24,7 @@ const std::vector<OptionCase> kOptions = {
     {&kOnePhaseSearch, &SearchCriteria::onePhaseSearch},
     {&kEolUnix, &SearchCriteria::eolUnix},
     {&kEolMac, &SearchCriteria::eolMac},
+    {&kSearchCompressed, &SearchCriteria::searchCompressed},
 };
 
 TEST(Settings, OptionDefaultsAgreeWithTheCriteriaDefaults) {
@@ -84,17 +85,19 @@ TEST(Settings, RememberOptionsOffMeansNoLoadingAndNoSaving) {
     EXPECT_EQ(store.changeCount(), changesBefore);
 }
 
-TEST(Settings, SaveOptionsWritesAllEightInTableOrder) {
+TEST(Settings, SaveOptionsWritesEveryOptionInTableOrder) {
     MemorySettingsStore store;
     SearchCriteria criteria;
     criteria.matchContentsCase = true;
+    criteria.searchCompressed = true;
     criteria.autoConvertToDos = false;
     criteria.eolUnix = false;
     EXPECT_TRUE(saveOptions(store, criteria));
-    EXPECT_EQ(store.valueNames(kOptionsSection),
-              (std::vector<std::string>{"MatchFilenameCase", "MatchContentsCase",
-                                        "AutoConvertToDos", "TreatContentsAsRegExp",
-                                        "ExcludeFilename", "OnePhaseSearch", "EOLUnix", "EOLMac"}));
+    EXPECT_EQ(
+        store.valueNames(kOptionsSection),
+        (std::vector<std::string>{"MatchFilenameCase", "MatchContentsCase", "AutoConvertToDos",
+                                  "TreatContentsAsRegExp", "ExcludeFilename", "OnePhaseSearch",
+                                  "EOLUnix", "EOLMac", "SearchCompressed"}));
     SearchCriteria reloaded;
     loadOptions(store, reloaded);
     for (const auto& option : kOptions) {
