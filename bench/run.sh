@@ -167,6 +167,15 @@ u=$(time_of ugrep -z -r -n timeout "$logs")
 r=$(time_of rg -z -n timeout "$logs")
 row "200 gzip logs 'timeout' -z" "$o" "ugrep -z" "$u" 1.0
 row "" "$o" "rg -z" "$r" 0.5
+# A decompression bomb: 10 MB of gzip holding 10 GB of zeros (a thousand members), cut off
+# at the decoding stage's limit.
+mkdir -p "$work/bomb"
+head -c 10485760 /dev/zero | gzip -9 >"$work/member.gz"
+for _ in $(seq 1000); do cat "$work/member.gz"; done >"$work/bomb/zeros.gz"
+o=$("$bin/runstat" -n 3 -w 0 -- "${ours[@]}" -cm -z -d "$work/bomb" -c zqzqzq)
+target_row "gzip bomb 10 GB, time" "${o% *}" seconds 10
+target_row "gzip bomb 10 GB, peak memory" "${o% *}" MB 100
+rm -rf "$work/bomb" "$work/member.gz"
 
 # Phases: the engine alone, with a window that drops its notes.
 one=$(time_of "$bin/engine-bench" search "$corpus" "" "[0-9][0-9]:[0-9][0-9]" case one-phase)

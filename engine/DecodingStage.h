@@ -28,7 +28,7 @@ namespace scoutwell {
 class DecodingStage {
   public:
     static constexpr int kMaxLayers = 4;
-    static constexpr std::uint64_t kCutOffFloor = std::uint64_t{1} << 30;
+    static constexpr std::uint64_t kCutOffFloor = std::uint64_t{256} << 20;
     static constexpr std::uint64_t kCutOffRatio = 100;
 
     explicit DecodingStage(DecodeOptions options);

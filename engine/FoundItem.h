@@ -198,7 +198,7 @@ inline constexpr const char* kDamagedTextNote =
     "%s: the compressed data is damaged or cut short; only the text before the damage was "
     "searched.";
 inline constexpr const char* kCutOffTextNote =
-    "%s: the decompressed text passed the limit for one file (1 GiB and 100 times the "
+    "%s: the decompressed text passed the limit for one file (256 MiB and 100 times the "
     "compressed size) and was searched only that far.";
 
 // Type names by default text ("TXT File"): the program installs a provider that asks the
