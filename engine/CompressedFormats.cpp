@@ -162,7 +162,8 @@ class GzipDecoder : public Decoder {
     // Reads a block after the bytes not yet used. False when the input failed.
     bool refill() {
         const std::size_t kept = stream_.avail_in;
-        std::memmove(block_.get(), stream_.next_in, kept);
+        if (kept > 0)  // before the first block, next_in is null
+            std::memmove(block_.get(), stream_.next_in, kept);
         const long got =
             input_.read(reinterpret_cast<char*>(block_.get()) + kept, kInputBlock - kept);
         if (got < 0) {
