@@ -12,6 +12,7 @@
 
 #include "engine/SearchCriteria.h"
 #include "engine/Text.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace scoutwell {
 namespace {
@@ -323,24 +324,18 @@ bool replaceContents(int fd, std::string_view bytes) {
 // written whole.
 bool saveInPlace(const std::string& path, const std::string& target, std::string_view bytes,
                  std::string& errorOut) {
-    const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(::open(target.c_str(), O_RDWR | O_CLOEXEC));
+    std::string old;
+    if (!fd || !readAll(fd.get(), old)) {
         errorOut = systemError(kFailedToSaveDocument, path, errno);
         return false;
     }
-    std::string old;
-    if (!readAll(fd, old)) {
-        const int error = errno;
-        ::close(fd);
-        errorOut = systemError(kFailedToSaveDocument, path, error);
-        return false;
-    }
-    bool ok = replaceContents(fd, bytes);
+    bool ok = replaceContents(fd.get(), bytes);
     int error = errno;
     // The old bytes fit where they were, so putting them back does not need new space.
     if (!ok)
-        replaceContents(fd, old);
-    if (::close(fd) != 0 && ok) {
+        replaceContents(fd.get(), old);
+    if (!fd.close() && ok) {
         ok = false;
         error = errno;
     }
@@ -409,8 +404,8 @@ bool CriteriaFile::save(const std::string& path, const SearchCriteria& criteria,
         return saveInPlace(path, target, bytes, errorOut);
 
     std::string temporary = target + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd) {
         const int error = errno;
         // A shared folder may let us write the file but not create one beside it.
         if (replacing && (error == EACCES || error == EPERM))
@@ -426,8 +421,8 @@ bool CriteriaFile::save(const std::string& path, const SearchCriteria& criteria,
         // The replacement must belong to whoever owned the old file; where that cannot be
         // arranged, the old file is rewritten instead.
         if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-            ::fchown(fd, old.st_uid, old.st_gid) != 0) {
-            ::close(fd);
+            ::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
+            fd.reset();
             ::unlink(temporary.c_str());
             return saveInPlace(path, target, bytes, errorOut);
         }
@@ -437,9 +432,10 @@ bool CriteriaFile::save(const std::string& path, const SearchCriteria& criteria,
         mode = 0666 & ~mask;
     }
 
-    bool ok = ::fchmod(fd, mode) == 0 && writeAllAt(fd, bytes) && ::fsync(fd) == 0;
+    bool ok =
+        ::fchmod(fd.get(), mode) == 0 && writeAllAt(fd.get(), bytes) && ::fsync(fd.get()) == 0;
     int error = errno;
-    if (::close(fd) != 0 && ok) {
+    if (!fd.close() && ok) {
         ok = false;
         error = errno;
     }
@@ -456,26 +452,22 @@ bool CriteriaFile::save(const std::string& path, const SearchCriteria& criteria,
 }
 
 bool CriteriaFile::load(const std::string& path, SearchCriteria& criteria, std::string& errorOut) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
         errorOut = systemError(kFailedToOpenDocument, path, errno);
         return false;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
-        ::close(fd);
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
         errorOut = kUnexpectedFileFormat;
         return false;
     }
     std::string bytes;
-    if (!readAll(fd, bytes)) {
-        const int error = errno;
-        ::close(fd);
-        errorOut = error == EFBIG ? std::string(kUnexpectedFileFormat)
-                                  : systemError(kFailedToOpenDocument, path, error);
+    if (!readAll(fd.get(), bytes)) {
+        errorOut = errno == EFBIG ? std::string(kUnexpectedFileFormat)
+                                  : systemError(kFailedToOpenDocument, path, errno);
         return false;
     }
-    ::close(fd);
     return deserialize(bytes, criteria, errorOut);
 }
 

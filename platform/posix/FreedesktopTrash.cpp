@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "platform/posix/FileUrl.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace scoutwell {
 
@@ -122,14 +123,14 @@ bool moveInto(const std::string& trash, const std::string& path, const std::stri
         const std::string infoPath = info + unique + ".trashinfo";
         // The info file is made exclusively first: it reserves the name against another
         // program trashing at the same moment.
-        const int fd = ::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) {
+        UniqueFd fd(::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!fd) {
             if (errno == EEXIST)
                 continue;
             return false;
         }
-        const bool written = writeAll(fd, contents);
-        const bool closed = ::close(fd) == 0;
+        const bool written = writeAll(fd.get(), contents);
+        const bool closed = fd.close();
         const std::string target = files + unique;
         struct stat st {};
         if (written && closed && ::lstat(target.c_str(), &st) == 0) {
