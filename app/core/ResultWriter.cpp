@@ -8,6 +8,9 @@
 #include "engine/ResultsStore.h"
 #include "engine/SearchCriteria.h"
 #include "engine/Text.h"
+#include "platform/posix/FileBytes.h"
+#include "platform/posix/FileReplacement.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace scoutwell {
 namespace {
@@ -22,20 +25,6 @@ void appendWithCrLf(std::string_view text, std::string& out) {
         out += "\r\n";
     }
     out.append(text, start, std::string_view::npos);
-}
-
-// Loops over short writes and interrupted calls; false with errno set on a failure.
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 }  // namespace
@@ -104,16 +93,24 @@ std::string ResultWriter::format(const ResultsStore& store, SearchExpression& ex
 
 bool writeResultFile(const std::string& path, std::string_view bytes, bool overwrite,
                      std::string& errorOut) {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (overwrite ? O_TRUNC : O_APPEND);
-    const int fd = ::open(path.c_str(), flags, 0666);
-    if (fd < 0) {
+    if (overwrite) {
+        FileReplacement out;
+        if (!out.open(path)) {
+            errorOut = text::format(kUnableToOpenForWriting, path.c_str());
+            return false;
+        }
+        if (!writeAll(out.fd(), bytes) || !out.commit()) {
+            errorOut = kWritingToFileFailed;
+            return false;
+        }
+        return true;
+    }
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (!fd) {
         errorOut = text::format(kUnableToOpenForWriting, path.c_str());
         return false;
     }
-    bool ok = writeAll(fd, bytes);
-    if (::close(fd) != 0)
-        ok = false;
-    if (!ok) {
+    if (!writeAll(fd.get(), bytes) || !fd.close()) {
         errorOut = kWritingToFileFailed;
         return false;
     }

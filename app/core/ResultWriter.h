@@ -74,9 +74,9 @@ class ResultWriter {
     bool withContents_;
 };
 
-// Writes `bytes` to the file at `path`, creating it when missing and either truncating it
-// or appending to it. On false `errorOut` holds the message to show; a failed write
-// leaves what was written so far.
+// Writes `bytes` to the file at `path`: replacing it as a whole (an existing file stays as
+// it was when the write fails), or appending to it (creating it when missing; a failed
+// write leaves what was appended so far). On false `errorOut` holds the message to show.
 bool writeResultFile(const std::string& path, std::string_view bytes, bool overwrite,
                      std::string& errorOut);
 

@@ -20,7 +20,7 @@ namespace {
 class FileLock {
   public:
     explicit FileLock(const std::string& path)
-        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666)) {
+        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666)) {
         if (fd_ && ::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0)
             fd_.reset();
     }

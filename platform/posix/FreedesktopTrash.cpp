@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/posix/FileBytes.h"
 #include "platform/posix/FileUrl.h"
 #include "platform/posix/UniqueFd.h"
 
@@ -95,19 +96,6 @@ std::string deletionDate() {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     return text;
-}
-
-bool writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // Moves the file into `trash`, which lies on the file's own file system.

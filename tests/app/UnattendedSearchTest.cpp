@@ -80,12 +80,13 @@ TEST_F(UnattendedSearch, ExitStatusTellsWhatHappened) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(testing::readFile(out), "");
 
-    // Invalid criteria: the message on standard error, an empty output, no search.
+    // Invalid criteria: the message on standard error, no search, and an earlier output
+    // kept as it was.
     tree_.file("old.txt", "previous contents");
     r = scoutwell({"-o", tree_.path("old.txt"), "-d", tree_.path(), "-c", "(", "-s"});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "scoutwell: The expression: ( is not valid\n");
-    EXPECT_EQ(testing::readFile(tree_.path("old.txt")), "");
+    EXPECT_EQ(testing::readFile(tree_.path("old.txt")), "previous contents");
 
     r = scoutwell({"-o", out, "-d", "relative/folder"});
     EXPECT_EQ(r.status, 2);
