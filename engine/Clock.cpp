@@ -16,8 +16,12 @@ TickFunction currentTick = nullptr;
 
 }  // namespace
 
-std::uint32_t tickCount() { return currentTick ? currentTick() : monotonicTicks(); }
+std::uint32_t tickCount() {
+    return currentTick ? currentTick() : monotonicTicks();
+}
 
-void setTickFunction(TickFunction tick) { currentTick = tick; }
+void setTickFunction(TickFunction tick) {
+    currentTick = tick;
+}
 
 }  // namespace scoutwell

@@ -1,10 +1,10 @@
 #include "engine/DateTime.h"
 
 #include <clocale>
-#include <string_view>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include "engine/Text.h"
 
@@ -76,7 +76,8 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
 // The C locale in any of its spellings, "C.UTF-8" (Debian's default) included.
 bool isPlainCLocale() {
     const char* name = std::setlocale(LC_TIME, nullptr);
-    if (name == nullptr) return true;
+    if (name == nullptr)
+        return true;
     const std::string_view n(name);
     return n == "C" || n == "POSIX" || n.rfind("C.", 0) == 0;
 }

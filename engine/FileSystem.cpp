@@ -7,7 +7,11 @@ namespace {
 std::atomic<FileSystem*> installed{nullptr};
 }
 
-FileSystem* fileSystem() { return installed.load(); }
-void setFileSystem(FileSystem* fs) { installed.store(fs); }
+FileSystem* fileSystem() {
+    return installed.load();
+}
+void setFileSystem(FileSystem* fs) {
+    installed.store(fs);
+}
 
 }  // namespace scoutwell

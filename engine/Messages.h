@@ -11,7 +11,7 @@
 namespace scoutwell {
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     virtual void showMessage(const std::string& text) = 0;
 };
@@ -25,7 +25,7 @@ void showMessage(const std::string& text);
 
 // Standard error, one line a message (a trailing newline of the text is not doubled).
 class StderrMessageSink : public MessageSink {
-public:
+  public:
     void showMessage(const std::string& text) override;
 };
 

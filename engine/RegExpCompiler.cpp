@@ -33,22 +33,42 @@ class Compiler {
 
     bool run(int& flags) { return expression(/*inGroup=*/false, flags) != kNone; }
     std::size_t size() const { return size_; }
+    // What made run() fail, at which byte of the pattern.
+    RegExp::Error error() const { return error_; }
+    std::size_t errorOffset() const { return errorOffset_; }
+    // Where in the pattern the program grew past RegExp::kMaxProgramSize, if it did.
+    std::size_t tooLongAt() const { return tooLongAt_; }
 
   private:
     char peek() const { return pos_ < pattern_.size() ? pattern_[pos_] : '\0'; }
+
+    // Records why the pattern is refused; the first fault found is the one reported.
+    int fail(RegExp::Error error, std::size_t offset) {
+        if (error_ == RegExp::Error::None) {
+            error_ = error;
+            errorOffset_ = offset;
+        }
+        return kNone;
+    }
+
+    void grow(std::size_t bytes) {
+        size_ += bytes;
+        if (size_ > RegExp::kMaxProgramSize && tooLongAt_ == std::string_view::npos)
+            tooLongAt_ = pos_;
+    }
 
     int node(std::uint8_t op) {
         int at = static_cast<int>(size_);
         if (code_)
             code_[at] = op;  // the next offset stays 0 until linked
-        size_ += kNodeSize;
+        grow(kNodeSize);
         return at;
     }
 
     void byte(std::uint8_t b) {
         if (code_)
             code_[size_] = b;
-        ++size_;
+        grow(1);
     }
 
     // Puts a node in front of the operand that starts at `at`, moving the operand up.
@@ -59,7 +79,7 @@ class Compiler {
             code_[at + 1] = 0;
             code_[at + 2] = 0;
         }
-        size_ += kNodeSize;
+        grow(kNodeSize);
     }
 
     // Links the last node of the chain that starts at `from` to `target`.
@@ -92,16 +112,20 @@ class Compiler {
     std::uint8_t* code_;
     std::size_t size_ = 0;
     int groups_ = 1;
+    RegExp::Error error_ = RegExp::Error::None;
+    std::size_t errorOffset_ = 0;
+    std::size_t tooLongAt_ = std::string_view::npos;
 };
 
 int Compiler::expression(bool inGroup, int& flags) {
     flags = kHasWidth;
     int first = kNone;
     int group = 0;
+    const std::size_t opening = pos_ - 1;  // the group's `(`, when in one
     if (inGroup) {
         if (groups_ >= RegExp::kMaxGroups) {
             showMessage(text::format(kTooManyParensMessage, RegExp::kMaxGroups));
-            return kNone;
+            return fail(RegExp::Error::TooManyGroups, opening);
         }
         group = groups_++;
         first = node(static_cast<std::uint8_t>(RegExp::GroupOpen + group));
@@ -135,10 +159,11 @@ int Compiler::expression(bool inGroup, int& flags) {
 
     if (inGroup) {
         if (peek() != ')')
-            return kNone;
+            return fail(RegExp::Error::UnclosedGroup, opening);
         ++pos_;
     } else if (pos_ < pattern_.size()) {
-        return kNone;  // a `)` without its `(`: branches stop only there or at the end
+        // A `)` without its `(`: branches stop only there or at the end.
+        return fail(RegExp::Error::UnopenedGroup, pos_);
     }
     return first;
 }
@@ -177,7 +202,7 @@ int Compiler::piece(int& flags) {
     }
     // A loop over something that can match empty would never have to advance.
     if (!(atomFlags & kHasWidth) && op != '?')
-        return kNone;
+        return fail(RegExp::Error::RepeatOfEmpty, pos_);
     flags = op == '+' ? kHasWidth : 0;
     if (op != '?')
         flags |= kStartsWithRepeat;
@@ -211,7 +236,7 @@ int Compiler::piece(int& flags) {
     }
     ++pos_;
     if (isRepeat(peek()))
-        return kNone;
+        return fail(RegExp::Error::RepeatedRepeat, pos_);
     return start;
 }
 
@@ -237,10 +262,10 @@ int Compiler::atom(int& flags) {
         case '*':
         case '+':
         case '?':
-            return kNone;  // nothing to repeat
+            return fail(RegExp::Error::NothingToRepeat, pos_ - 1);
         case '\\': {
             if (peek() == '\0')
-                return kNone;
+                return fail(RegExp::Error::TrailingBackslash, pos_ - 1);
             int start = node(RegExp::Literal);
             byte(static_cast<std::uint8_t>(pattern_[pos_++]));
             byte(0);
@@ -267,6 +292,7 @@ int Compiler::atom(int& flags) {
 }
 
 int Compiler::set(int& flags) {
+    const std::size_t opening = pos_ - 1;  // the `[`
     int start;
     if (peek() == '^') {
         ++pos_;
@@ -290,14 +316,14 @@ int Compiler::set(int& flags) {
         int from = static_cast<signed char>(pattern_[pos_ - 2]) + 1;
         int to = static_cast<signed char>(pattern_[pos_]);
         if (from > to + 1)
-            return kNone;
+            return fail(RegExp::Error::ReversedRange, pos_ - 2);
         for (int b = from; b <= to; ++b)
             byte(static_cast<std::uint8_t>(b));
         ++pos_;
     }
     byte(0);
     if (peek() != ']')
-        return kNone;
+        return fail(RegExp::Error::UnclosedSet, opening);
     ++pos_;
     flags = kHasWidth | kSimple;
     return start;
@@ -314,12 +340,22 @@ bool RegExp::compile(std::string_view pattern) {
     mustOffset_ = 0;
     mustLength_ = 0;
     requiredLiteral_.clear();
+    error_ = Error::None;
+    errorOffset_ = 0;
     pattern = pattern.substr(0, pattern.find('\0'));
 
     int flags = 0;
     Compiler sizing(pattern, nullptr);
-    if (!sizing.run(flags) || sizing.size() > kMaxProgramSize)
+    if (!sizing.run(flags)) {
+        error_ = sizing.error();
+        errorOffset_ = sizing.errorOffset();
         return false;
+    }
+    if (sizing.size() > kMaxProgramSize) {
+        error_ = Error::TooLong;
+        errorOffset_ = sizing.tooLongAt();
+        return false;
+    }
     std::vector<std::uint8_t> code(sizing.size(), 0);
     Compiler emitting(pattern, &code);
     if (!emitting.run(flags) || emitting.size() != code.size())

@@ -15,7 +15,9 @@ namespace scoutwell::text {
 
 // Lower-cases `size` bytes at `data` in place.
 void toLowerInPlace(char* data, std::size_t size);
-inline void toLowerInPlace(std::string& s) { toLowerInPlace(s.data(), s.size()); }
+inline void toLowerInPlace(std::string& s) {
+    toLowerInPlace(s.data(), s.size());
+}
 std::string toLower(std::string_view s);
 
 // Upper-cases in place, with the same length rule.

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "engine/SearchExpression.h"
 #include "support/RunProgram.h"
 #include "support/TempTree.h"
 
@@ -85,7 +86,10 @@ TEST_F(UnattendedSearch, ExitStatusTellsWhatHappened) {
     tree_.file("old.txt", "previous contents");
     r = scoutwell({"-o", tree_.path("old.txt"), "-d", tree_.path(), "-c", "(", "-s"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "scoutwell: The expression: ( is not valid\n");
+    EXPECT_EQ(r.err, std::string("scoutwell: The expression: ( is not valid\n"
+                                 "Unbalanced parenthesis at byte offset 0: this ( has no ) to "
+                                 "close it.\n") +
+                         kPlainTextHint + "\n");
     EXPECT_EQ(testing::readFile(tree_.path("old.txt")), "previous contents");
 
     r = scoutwell({"-o", out, "-d", "relative/folder"});
