@@ -3,7 +3,8 @@
 //
 // Folders are opened relative to their parent where the implementation can (directory
 // descriptors), so the process's current directory is never involved and several
-// searches can run at once.
+// searches can run at once. A file the program itself is writing (an output file, a file
+// being saved) is never described nor opened: to a search it is not there.
 #pragma once
 
 #include <cstdint>

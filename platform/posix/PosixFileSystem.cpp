@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/posix/UniqueFd.h"
+#include "platform/posix/WrittenFiles.h"
 
 namespace scoutwell {
 namespace {
@@ -96,18 +97,14 @@ constexpr std::int64_t kAdviceThreshold = 64 * 1024;
 
 class PosixReadableFile : public ReadableFile {
   public:
-    // `size` is the file's size when it was opened, or -1 when its reads alone tell where
-    // it ends (pseudo files claim sizes they do not hold).
-    PosixReadableFile(UniqueFd fd, std::size_t limit, std::int64_t size)
-        : fd_(std::move(fd)), remaining_(limit), size_(size) {}
+    // At most `limit` bytes are read.
+    PosixReadableFile(UniqueFd fd, std::size_t limit) : fd_(std::move(fd)), remaining_(limit) {}
 
     long read(char* buffer, std::size_t size) override {
         size = std::min(size, remaining_);
         std::size_t got = 0;
         // A short read from a regular file only means the end; keep reading until the
-        // chunk is full so chunk boundaries do not depend on the kernel. Once a short read
-        // has reached the size the file had when opened, the read that would return 0 is
-        // saved: that is most of the reads on a tree of small files.
+        // chunk is full so chunk boundaries do not depend on the kernel.
         while (got < size) {
             const ssize_t n = ::read(fd_.get(), buffer + got, size - got);
             if (n < 0) {
@@ -120,9 +117,6 @@ class PosixReadableFile : public ReadableFile {
             if (n == 0)
                 break;
             got += static_cast<std::size_t>(n);
-            offset_ += n;
-            if (size_ >= 0 && offset_ >= size_ && got < size)
-                break;
         }
         remaining_ -= got;
         return static_cast<long>(got);
@@ -131,23 +125,26 @@ class PosixReadableFile : public ReadableFile {
   private:
     UniqueFd fd_;
     std::size_t remaining_;  // bytes the scan may still read
-    std::int64_t size_;
-    std::int64_t offset_ = 0;
 };
 
-// The scan's file on an open descriptor: regular files only, described in `st`. Reads of
-// files in pseudo file systems are bounded.
+// The scan's file on an open descriptor: regular files only, described in `st`, and never
+// one this process is writing. Where the file system's sizes can be trusted, a file is
+// read up to the size it had when opened: a file that grows meanwhile (a log being
+// appended to, an output being written) cannot keep the scan going. Elsewhere its reads
+// tell where it ends, bounded in pseudo file systems.
 std::unique_ptr<ReadableFile> scanFileOf(UniqueFd fd, const struct stat& st, FileSystemKind kind) {
-    if (!S_ISREG(st.st_mode))
+    if (!S_ISREG(st.st_mode) || isWrittenFile(st.st_dev, st.st_ino))
         return nullptr;
     if (st.st_size > kAdviceThreshold)
         ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    std::size_t limit = std::numeric_limits<std::size_t>::max();
     if (kind == FileSystemKind::kPseudo)
-        return std::make_unique<PosixReadableFile>(std::move(fd), kPseudoFileReadLimit, -1);
-    const std::int64_t size =
-        kind == FileSystemKind::kExactSizes ? static_cast<std::int64_t>(st.st_size) : -1;
-    return std::make_unique<PosixReadableFile>(std::move(fd),
-                                               std::numeric_limits<std::size_t>::max(), size);
+        limit = kPseudoFileReadLimit;
+    else if (kind == FileSystemKind::kExactSizes)
+        limit = static_cast<std::size_t>(st.st_size);
+    // Reading up to the size saves the read that would only report the end: most of the
+    // reads on a tree of small files.
+    return std::make_unique<PosixReadableFile>(std::move(fd), limit);
 }
 
 // getdents64 buffers shared by the folders of one walk. A walk closes a folder's
@@ -226,7 +223,8 @@ class PosixDirectory : public Directory {
 
     bool stat(std::string_view name, EntryInfo& info) override {
         struct stat st;
-        if (!statName(name, st))
+        // A file this process is writing is not there for a search.
+        if (!statName(name, st) || isWrittenFile(st.st_dev, st.st_ino))
             return false;
         info.size = static_cast<std::uint64_t>(st.st_size);
         info.modified = modifiedOf(st);

@@ -1,6 +1,9 @@
 // The unattended mode, run as the real program on trees built here, with no display.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -172,6 +175,77 @@ TEST_F(UnattendedSearch, AFileWithMillionsOfHitLinesIsWrittenInBoundedMemory) {
     EXPECT_EQ(rows[1], "1\tone hit");
 }
 #endif
+
+// A folder on a small file system of its own where root may mount one, so that a search
+// reading its own output fills 4 MB, not the disk; elsewhere a temporary folder.
+class SmallFolder {
+  public:
+    explicit SmallFolder(const std::string& fallback) : path_(fallback) {
+        if (::geteuid() != 0)
+            return;
+        char pattern[] = "/tmp/scoutwell-small-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr)
+            return;
+        if (::mount("tmpfs", pattern, "tmpfs", 0, "size=4m,mode=0755") != 0) {
+            ::rmdir(pattern);
+            return;
+        }
+        mounted_ = pattern;
+        path_ = mounted_ + "/";
+    }
+    ~SmallFolder() {
+        if (!mounted_.empty()) {
+            ::umount2(mounted_.c_str(), MNT_DETACH);
+            ::rmdir(mounted_.c_str());
+        }
+    }
+    SmallFolder(const SmallFolder&) = delete;
+    SmallFolder& operator=(const SmallFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+    std::string mounted_;
+};
+
+TEST_F(UnattendedSearch, TheOutputIsNeverSearched) {
+    const SmallFolder small(tree_.path());
+    const std::string& folder = small.path();
+    std::set<std::string> files;
+    for (int i = 0; i < 200; ++i) {
+        const std::string path = folder + "notes" + std::to_string(i) + ".txt";
+        std::ofstream(path) << "one\nTODO: item " << i << "\n";
+        files.insert(path);
+    }
+    // An earlier output in the same folder: a search of its rows would find TODO in them.
+    const std::string out = folder + "results.txt";
+    std::ofstream(out) << "a previous run's TODO\r\n";
+
+    // Even if the output were read, its size bound ends the run long before the disk
+    // fills: exit 2 and a missing row instead of a full file system.
+    const auto run = [&](const std::vector<std::string>& criteria) {
+        std::vector<std::string> args = {"--fsize=4000000", "--", testing::programPath("scoutwell"),
+                                         "-o", out};
+        args.insert(args.end(), criteria.begin(), criteria.end());
+        return testing::runProgram("/usr/bin/prlimit", args,
+                                   {{"HOME", home_.path()},
+                                    {"XDG_CONFIG_HOME", home_.path(".config")},
+                                    {"LANG", "C"},
+                                    {"PATH", "/usr/bin:/bin"}});
+    };
+    for (const auto& criteria : {std::vector<std::string>{"-d", folder, "-c", "TODO", "-s"},
+                                 std::vector<std::string>{"-d", folder, "-f", "*.txt*", "-s"}}) {
+        SCOPED_TRACE(criteria[3]);
+        const ProgramResult r = run(criteria);
+        EXPECT_EQ(r.status, 0) << r.err;
+        std::set<std::string> listed;
+        for (const std::string& line : lines(testing::readFile(out))) {
+            if (line.starts_with('/'))
+                listed.insert(line.substr(0, line.find('\t')));
+        }
+        EXPECT_EQ(listed, files);
+    }
+}
 
 TEST_F(UnattendedSearch, CommandLineMessagesGoToStandardError) {
     const std::string out = tree_.path("out.txt");
