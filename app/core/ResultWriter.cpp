@@ -57,8 +57,7 @@ void ResultWriter::writeItem(FoundItem& item, SearchExpression& expression,
                              const SearchCriteria& criteria, std::string& out) const {
     if (withFileNames_) {
         if (format_ == ResultFormat::kText) {
-            out += item.summaryText();
-            out += '\n';
+            item.writeSummary(out);
         } else {
             item.writeRow(out, separator());
         }

@@ -2,7 +2,8 @@
 // and the unattended mode (straight to its output file, item by item).
 //
 // There is no header line and nothing is quoted: a separator inside a path or a line is
-// written as it is. Every line ends with CR LF.
+// written as it is. Every line ends with CR LF. A path cannot break a row: its control
+// bytes and backslashes are escaped (FoundItem::writeRow says how).
 //
 //   ResultWriter writer(ResultFormat::kCommaSeparated, /*withFileNames=*/true,
 //                       /*withContents=*/true);

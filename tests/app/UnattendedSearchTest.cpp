@@ -176,6 +176,22 @@ TEST_F(UnattendedSearch, AFileWithMillionsOfHitLinesIsWrittenInBoundedMemory) {
 }
 #endif
 
+TEST_F(UnattendedSearch, AFileNameCannotForgeRows) {
+    const std::string forged =
+        "decoy.txt\t1 KB\t2026-01-01 10:00:00\n1\tpassword=\xE2\x80\xA6 needle\n\nzz.txt";
+    tree_.file(forged, "the needle\n");
+    tree_.touch(forged, 1700000000);
+    const std::string out = home_.path("out.txt");
+    const ProgramResult r = scoutwell({"-o", out, "-d", tree_.path(), "-c", "needle"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(lines(testing::readFile(out)),
+              (std::vector<std::string>{
+                  tree_.path() +
+                      "decoy.txt\\x091 KB\\x092026-01-01 10:00:00\\x0A1\\x09password=\xE2\x80\xA6 "
+                      "needle\\x0A\\x0Azz.txt\t1 KB\t2023-11-14 22:13:20",
+                  "1\tthe needle", ""}));
+}
+
 // A folder on a small file system of its own where root may mount one, so that a search
 // reading its own output fills 4 MB, not the disk; elsewhere a temporary folder.
 class SmallFolder {
