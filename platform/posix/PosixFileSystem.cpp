@@ -133,8 +133,10 @@ class PosixReadableFile : public ReadableFile {
 // appended to, an output being written) cannot keep the scan going. Elsewhere its reads
 // tell where it ends, bounded in pseudo file systems.
 std::unique_ptr<ReadableFile> scanFileOf(UniqueFd fd, const struct stat& st, FileSystemKind kind) {
-    if (!S_ISREG(st.st_mode) || isWrittenFile(st.st_dev, st.st_ino))
+    if (!S_ISREG(st.st_mode) || isWrittenFile(st.st_dev, st.st_ino)) {
+        errno = 0;  // left out, not failed
         return nullptr;
+    }
     if (st.st_size > kAdviceThreshold)
         ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     std::size_t limit = std::numeric_limits<std::size_t>::max();
@@ -237,11 +239,11 @@ class PosixDirectory : public Directory {
         UniqueFd fd = openEntry(name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, st);
         if (!fd)
             return nullptr;
-        if (st.st_dev != device_) {
-            if (stay_ && st.st_dev != rootDevice_)
-                return nullptr;
-            if (!rootIsPseudo_ && isPseudoFileSystem(fs_.fsTypeOfDevice(st.st_dev)))
-                return nullptr;
+        if (st.st_dev != device_ &&
+            ((stay_ && st.st_dev != rootDevice_) ||
+             (!rootIsPseudo_ && isPseudoFileSystem(fs_.fsTypeOfDevice(st.st_dev))))) {
+            errno = 0;  // left out, not failed
+            return nullptr;
         }
         std::string path;
         path.reserve(path_.size() + nameBuffer_.size() + 1);
@@ -263,13 +265,12 @@ class PosixDirectory : public Directory {
         if (!fd)
             return nullptr;
         struct stat st;
+        const std::size_t slash = path_.rfind('/', path_.size() - 2);
         if (::fstat(fd.get(), &st) != 0 || st.st_dev != parent->device ||
-            st.st_ino != parent->inode) {
+            st.st_ino != parent->inode || slash == std::string::npos) {
+            errno = 0;  // the caller opens it by its names instead
             return nullptr;
         }
-        const std::size_t slash = path_.rfind('/', path_.size() - 2);
-        if (slash == std::string::npos)
-            return nullptr;
         return std::make_unique<PosixDirectory>(fs_, buffers_, std::move(fd),
                                                 path_.substr(0, slash + 1), parent, rootDevice_,
                                                 stay_, rootIsPseudo_);

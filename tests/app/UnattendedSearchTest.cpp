@@ -263,6 +263,30 @@ TEST_F(UnattendedSearch, TheOutputIsNeverSearched) {
     }
 }
 
+TEST_F(UnattendedSearch, ASmallLimitOfOpenFilesLosesNoRow) {
+    std::set<std::string> files;
+    std::string chain;
+    for (int i = 0; i < 100; ++i)
+        files.insert(tree_.file("wide/f" + std::to_string(i) + ".txt", "needle\n"));
+    for (int level = 0; level < 17; ++level) {
+        files.insert(tree_.file("deep/" + chain + "n.txt", "needle\n"));
+        chain += "d/";
+    }
+    const std::string out = home_.path("out.txt");
+    const ProgramResult r = testing::runProgram(
+        "/usr/bin/prlimit",
+        {"--nofile=10", "--", testing::programPath("scoutwell"), "-o", out, "-d", tree_.path(),
+         "-c", "needle", "-s"},
+        {{"HOME", home_.path()}, {"XDG_CONFIG_HOME", home_.path(".config")}, {"LANG", "C"}});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::set<std::string> listed;
+    for (const std::string& line : lines(testing::readFile(out))) {
+        if (line.starts_with('/'))
+            listed.insert(line.substr(0, line.find('\t')));
+    }
+    EXPECT_EQ(listed, files);
+}
+
 TEST_F(UnattendedSearch, CommandLineMessagesGoToStandardError) {
     const std::string out = tree_.path("out.txt");
     struct Case {
