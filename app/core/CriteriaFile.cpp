@@ -326,7 +326,9 @@ bool CriteriaFile::save(const std::string& path, const SearchCriteria& criteria,
 }
 
 bool CriteriaFile::load(const std::string& path, SearchCriteria& criteria, std::string& errorOut) {
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without waiting for a writer: a FIFO, like anything but a regular file, is no
+    // criteria file.
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd) {
         errorOut = systemError(kFailedToOpenDocument, path, errno);
         return false;

@@ -337,6 +337,13 @@ TEST_F(UnattendedSearch, RememberedOptionsApplyAndTheCommandLineWins) {
     r = scoutwell({"-o", out, "-d", tree_.path(), "-f", "*.txt", "-fmn"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(lines(testing::readFile(out)).size(), 2u);
+
+    // A FIFO in place of the settings file is read as no settings, without waiting.
+    std::filesystem::remove(home_.path(".config/Kestrel_EXE/Scoutwell.conf"));
+    home_.fifo(".config/Kestrel_EXE/Scoutwell.conf");
+    r = scoutwell({"-o", out, "-d", tree_.path(), "-f", "*.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(lines(testing::readFile(out)).size(), 2u);
 }
 
 }  // namespace
