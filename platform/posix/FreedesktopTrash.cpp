@@ -69,9 +69,9 @@ std::string topDirOf(const std::string& path, dev_t device) {
 }
 
 // The trash on the file system of a file outside the home's, or empty when none can be
-// used there.
-std::string volumeTrashFor(const std::string& path, dev_t device) {
-    std::string top = topDirOf(path, device);
+// used there; `top` becomes the file system's top folder, ending with '/'.
+std::string volumeTrashFor(const std::string& path, dev_t device, std::string& top) {
+    top = topDirOf(path, device);
     if (top != "/")
         top += '/';
     const std::string uid = std::to_string(::getuid());
@@ -98,14 +98,16 @@ std::string deletionDate() {
     return text;
 }
 
-// Moves the file into `trash`, which lies on the file's own file system.
-bool moveInto(const std::string& trash, const std::string& path, const std::string& name) {
+// Moves the file into `trash`, which lies on the file's own file system; its info names
+// it as `origin`.
+bool moveInto(const std::string& trash, const std::string& path, const std::string& name,
+              std::string_view origin) {
     const std::string files = trash + "/files/";
     const std::string info = trash + "/info/";
     if (!makeFolders(trash + "/files") || !makeFolders(trash + "/info"))
         return false;
-    const std::string contents =
-        "[Trash Info]\nPath=" + percentEncodePath(path) + "\nDeletionDate=" + deletionDate() + "\n";
+    const std::string contents = "[Trash Info]\nPath=" + percentEncodePath(origin) +
+                                 "\nDeletionDate=" + deletionDate() + "\n";
     for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {
         const std::string unique = attempt == 1 ? name : name + "." + std::to_string(attempt);
         const std::string infoPath = info + unique + ".trashinfo";
@@ -158,14 +160,17 @@ bool moveToTrash(const std::string& path) {
     const std::string home = dataHome();
     struct stat homeStat {};
     if (makeFolders(home) && ::stat(home.c_str(), &homeStat) == 0 && homeStat.st_dev == file.st_dev)
-        return moveInto(homeTrashPath(), source, name);
+        return moveInto(homeTrashPath(), source, name, source);
 
-    const std::string trash = volumeTrashFor(source, file.st_dev);
+    std::string top;
+    const std::string trash = volumeTrashFor(source, file.st_dev, top);
     if (trash.empty()) {
         errno = EXDEV;
         return false;
     }
-    return moveInto(trash, source, name);
+    // A volume's trash names files from its top folder, so that they can be restored
+    // wherever the volume is mounted next time.
+    return moveInto(trash, source, name, std::string_view(source).substr(top.size()));
 }
 
 }  // namespace scoutwell
