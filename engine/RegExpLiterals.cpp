@@ -36,23 +36,30 @@ void successors(const std::uint8_t* code, int at, std::vector<int>& out) {
         out.push_back(next);
 }
 
-// Whether End can be reached from the start without passing `blocked`.
-bool reachesEndAvoiding(const std::uint8_t* code, std::size_t size, int blocked) {
+// Visits each node the matcher can reach from the start once, depth first, never passing
+// `blocked`; stops as soon as `visit` returns true, and tells whether it did.
+template <typename Visit>
+bool anyReachable(const std::uint8_t* code, std::size_t size, int blocked, Visit&& visit) {
     std::vector<bool> seen(size, false);
     std::vector<int> pending{0};
     std::vector<int> next;
     while (!pending.empty()) {
-        int at = pending.back();
+        const int at = pending.back();
         pending.pop_back();
         if (at < 0 || static_cast<std::size_t>(at) >= size || seen[at] || at == blocked)
             continue;
         seen[at] = true;
-        if (code[at] == RegExp::End)
+        if (visit(at))
             return true;
         successors(code, at, next);
         pending.insert(pending.end(), next.begin(), next.end());
     }
     return false;
+}
+
+// Whether End can be reached from the start without passing `blocked`.
+bool reachesEndAvoiding(const std::uint8_t* code, std::size_t size, int blocked) {
+    return anyReachable(code, size, blocked, [code](int at) { return code[at] == RegExp::End; });
 }
 
 // Rarer literals first, then longer ones: the scan's cost is set by how often its two
@@ -82,17 +89,7 @@ std::string findRequiredLiteral(const std::vector<std::uint8_t>& program) {
     std::string best;
     if (size > kMaxAnalysedProgram)
         return best;
-    std::vector<bool> seen(size, false);
-    std::vector<int> pending{0};
-    std::vector<int> next;
-    while (!pending.empty()) {
-        int at = pending.back();
-        pending.pop_back();
-        if (at < 0 || static_cast<std::size_t>(at) >= size || seen[at])
-            continue;
-        seen[at] = true;
-        successors(code, at, next);
-        pending.insert(pending.end(), next.begin(), next.end());
+    anyReachable(code, size, kNone, [&](int at) {
         std::string_view candidate;
         const auto* operand = reinterpret_cast<const char*>(code + at + kNodeSize);
         if (code[at] == RegExp::Literal) {
@@ -100,11 +97,12 @@ std::string findRequiredLiteral(const std::vector<std::uint8_t>& program) {
         } else if (code[at] == RegExp::OneOrMore && code[at + kNodeSize] == RegExp::Literal) {
             candidate = std::string_view(operand + kNodeSize, 1);
         }
-        if (candidate.empty() || (!best.empty() && !betterLiteral(candidate, best)))
-            continue;
-        if (!reachesEndAvoiding(code, size, at))
+        if (!candidate.empty() && (best.empty() || betterLiteral(candidate, best)) &&
+            !reachesEndAvoiding(code, size, at)) {
             best.assign(candidate);
-    }
+        }
+        return false;
+    });
     return best;
 }
 

@@ -92,24 +92,18 @@ std::string ResultWriter::format(const ResultsStore& store, SearchExpression& ex
 
 bool writeResultFile(const std::string& path, std::string_view bytes, bool overwrite,
                      std::string& errorOut) {
-    if (overwrite) {
-        FileReplacement out;
-        if (!out.open(path)) {
-            errorOut = text::format(kUnableToOpenForWriting, path.c_str());
-            return false;
-        }
-        if (!writeAll(out.fd(), bytes) || !out.commit()) {
-            errorOut = kWritingToFileFailed;
-            return false;
-        }
-        return true;
-    }
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0666));
-    if (!fd) {
+    // Replacing a file goes through a replacement; appending writes to the file itself.
+    FileReplacement replacement;
+    UniqueFd appended;
+    if (overwrite
+            ? !replacement.open(path)
+            : !(appended = UniqueFd(::open(
+                    path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0666)))) {
         errorOut = text::format(kUnableToOpenForWriting, path.c_str());
         return false;
     }
-    if (!writeAll(fd.get(), bytes) || !fd.close()) {
+    if (!writeAll(overwrite ? replacement.fd() : appended.get(), bytes) ||
+        !(overwrite ? replacement.commit() : appended.close())) {
         errorOut = kWritingToFileFailed;
         return false;
     }

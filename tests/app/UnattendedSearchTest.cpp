@@ -45,6 +45,16 @@ class UnattendedSearch : public ::testing::Test {
         return out;
     }
 
+    // The paths of the rows of an output file.
+    std::set<std::string> listedPaths(const std::string& out) {
+        std::set<std::string> paths;
+        for (const std::string& line : lines(testing::readFile(out))) {
+            if (line.starts_with('/'))
+                paths.insert(line.substr(0, line.find('\t')));
+        }
+        return paths;
+    }
+
     TempTree home_;
     TempTree tree_;
 };
@@ -254,12 +264,7 @@ TEST_F(UnattendedSearch, TheOutputIsNeverSearched) {
         SCOPED_TRACE(criteria[3]);
         const ProgramResult r = run(criteria);
         EXPECT_EQ(r.status, 0) << r.err;
-        std::set<std::string> listed;
-        for (const std::string& line : lines(testing::readFile(out))) {
-            if (line.starts_with('/'))
-                listed.insert(line.substr(0, line.find('\t')));
-        }
-        EXPECT_EQ(listed, files);
+        EXPECT_EQ(listedPaths(out), files);
     }
 }
 
@@ -279,12 +284,7 @@ TEST_F(UnattendedSearch, ASmallLimitOfOpenFilesLosesNoRow) {
          "-c", "needle", "-s"},
         {{"HOME", home_.path()}, {"XDG_CONFIG_HOME", home_.path(".config")}, {"LANG", "C"}});
     EXPECT_EQ(r.status, 0) << r.err;
-    std::set<std::string> listed;
-    for (const std::string& line : lines(testing::readFile(out))) {
-        if (line.starts_with('/'))
-            listed.insert(line.substr(0, line.find('\t')));
-    }
-    EXPECT_EQ(listed, files);
+    EXPECT_EQ(listedPaths(out), files);
 }
 
 TEST_F(UnattendedSearch, CommandLineMessagesGoToStandardError) {
