@@ -31,11 +31,10 @@ TypeNames& typeNames() {
     return names;
 }
 
-// A path as the written rows show it. A name without control bytes or backslashes is
-// written as it is; a byte from 1 to 31 (TAB, LF and CR among them, which would end a
-// field or a row) is written as "\x" and two upper-case hex digits, and a backslash as
-// two, so that the notation stays unambiguous. Names on the original platform hold
-// neither, so every path it could write comes out unchanged.
+// A path as the written rows show it. A byte from 1 to 31 (TAB, LF and CR among them,
+// which would end a field or a row) is written as "\x" and two upper-case hex digits, and a
+// backslash as two, so that the notation stays unambiguous; a path with neither, nearly
+// every path, is written as it is.
 void appendRowPath(std::string& out, std::string_view path) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::size_t plain = 0;  // the start of bytes not written yet

@@ -119,7 +119,7 @@ TEST_F(ResultWriterTest, NoPathOrLineCanBreakARow) {
         {"/a\rb/", "c\x01\x1F\x7F.txt", "/a\\x0Db/c\\x01\\x1F\x7F.txt"},
         // The backslash is doubled, so that "\x09" in a name stays apart from a TAB.
         {"/win\\dir/", "a\\x09b", "/win\\\\dir/a\\\\x09b"},
-        // What the original platform's names could hold is written as it is.
+        // A path without control bytes or backslashes is written as it is.
         {"/d\xE9j\xC3\xA0/", "a,b;c'd\" e .txt", "/d\xE9j\xC3\xA0/a,b;c'd\" e .txt"},
     };
     for (const Case& c : cases) {
