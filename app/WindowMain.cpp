@@ -16,11 +16,11 @@
 #include "app/gui/DocumentManager.h"
 #include "app/start/ProgramStart.h"
 #include "engine/Messages.h"
+#include "framework/IconCache.h"
 #include "platform/qt/ByteText.h"
 #include "platform/qtgui/MimeTypeNames.h"
 #include "platform/qtgui/QtMessageSink.h"
 #include "views/CMainFrame.h"
-#include "views/IconCache.h"
 #include "views/ScreenReport.h"
 
 namespace {
@@ -35,7 +35,6 @@ constexpr const char* kDesktopFileName = "scoutwell";
 extern "C" __attribute__((visibility("default"))) int scoutwellWindowMain(int argc, char** argv) {
     scoutwell::ProgramStart start(argc, argv);
     scoutwell::Application& app = start.app;
-    scoutwell::QtSettingsStore& settings = start.settings;
     const int parseMessageCount = start.parseMessageCount();
     const auto showParseMessages = [&start] { start.showParseMessages(); };
 
@@ -80,11 +79,7 @@ extern "C" __attribute__((visibility("default"))) int scoutwellWindowMain(int ar
                 : manager.openDocument(scoutwell::qStringFromBytes(app.options.fileToOpen));
         app.startingUp = false;
         if (doc) {
-            if (scoutwell::readSetting(settings, scoutwell::kFrameMaximized) != 0)
-                frame.showMaximized();
-            else
-                frame.show();
-            frame.update();
+            frame.showAtStart();
 
             app.contentsHistory.load();
             app.fileNameHistory.load();

@@ -1,19 +1,46 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the tools need, and nothing
-# when all of them are present already.
+# Installs the Debian packages one make target needs, and nothing when all of them are
+# present already.
+#
+#   scripts/deps.sh          building and running the program (make run, make install)
+#   scripts/deps.sh test     and the tests' own tools (make test)
+#   scripts/deps.sh deb      and what makes and checks the Debian package (make deb)
+#   scripts/deps.sh fuzz     and clang with its libFuzzer runtime (make fuzz)
 set -euo pipefail
 
+# Building and running: the compiler and Qt, the platform plugins (X11 and Wayland), the
+# SVG engine that draws the program's icon, and a font to draw text with.
 packages=(
     cmake ninja-build g++ pkg-config make
-    libgtest-dev libgmock-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev
-    xvfb xauth fonts-dejavu-core libqt6svg6 xdotool imagemagick
-    libglib2.0-dev libnautilus-extension-dev desktop-file-utils dbus
+    qt6-base-dev qt6-base-dev-tools libgl-dev libglib2.0-dev
+    qt6-qpa-plugins qt6-wayland libqt6svg6 fonts-dejavu-core
 )
-# `make fuzz` alone needs clang with its libFuzzer runtime; `make test` never does.
-if [ "${1:-}" = fuzz ]; then
-    packages+=(clang-14 libclang-rt-14-dev)
-fi
+# The Nautilus module is built wherever its headers are: the tests and the package need it.
+nautilus=(libnautilus-extension-dev)
+# dpkg-shlibdeps, which the package's Depends come from.
+package_tools=(dpkg-dev file)
+
+case "${1:-}" in
+    "") ;;
+    test)
+        packages+=(
+            "${nautilus[@]}" "${package_tools[@]}"
+            libgtest-dev libgmock-dev
+            xvfb xauth xdotool imagemagick desktop-file-utils dbus
+            weston wl-clipboard man-db python3
+        )
+        ;;
+    deb)
+        packages+=("${nautilus[@]}" "${package_tools[@]}" lintian appstream desktop-file-utils)
+        ;;
+    fuzz)
+        packages+=(clang-14 libclang-rt-14-dev)
+        ;;
+    *)
+        echo "usage: $0 [test|deb|fuzz]" >&2
+        exit 2
+        ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -15,9 +15,10 @@
 #include "app/gui/CDediDurarerDoc.h"
 #include "app/gui/CSearchForView.h"
 #include "app/gui/CTestRegExpDialog.h"
-#include "app/gui/CommandIds.h"
-#include "app/gui/SearchEvent.h"
-#include "engine/WindowMessages.h"
+#include "criteria/gui/MainPageFactory.h"
+#include "framework/CommandIds.h"
+#include "framework/SearchEvent.h"
+#include "framework/WindowMessages.h"
 #include "views/CDediDurarerView.h"
 #include "views/CFileContentsView.h"
 #include "views/FramePlacement.h"
@@ -116,7 +117,7 @@ void ResultPaneSplitter::resizeEvent(QResizeEvent* event) {
 CChildFrame::CChildFrame(CDediDurarerDoc* doc, int creationWidth, QWidget* parent)
     : QWidget(parent), doc_(doc) {
     outer_ = new CriteriaRowSplitter(this);
-    form_ = new CSearchForView(doc, outer_);
+    form_ = new CSearchForView(doc, createMainPage, outer_);
     criteriaRow_ = new CriteriaRowArea(form_, outer_);
     outer_->addWidget(criteriaRow_);
     inner_ = new ResultPaneSplitter(this, outer_);

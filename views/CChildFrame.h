@@ -12,7 +12,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/gui/Document.h"
+#include "framework/Document.h"
 
 namespace scoutwell {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/gui/Document.h"
+#include "framework/Document.h"
 
 namespace scoutwell {
 

@@ -18,11 +18,11 @@
 
 #include "app/core/Settings.h"
 #include "app/gui/CDediDurarerDoc.h"
-#include "app/gui/CommandIds.h"
-#include "app/gui/SearchEvent.h"
 #include "engine/Messages.h"
 #include "engine/Text.h"
-#include "engine/WindowMessages.h"
+#include "framework/CommandIds.h"
+#include "framework/SearchEvent.h"
+#include "framework/WindowMessages.h"
 #include "platform/qt/ByteText.h"
 
 namespace scoutwell {

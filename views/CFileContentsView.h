@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/gui/Document.h"
+#include "framework/Document.h"
 #include "views/ContentsLayout.h"
 #include "views/LazyContentsLayout.h"
 

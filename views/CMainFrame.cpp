@@ -22,8 +22,8 @@
 #include "app/gui/CAboutDialog.h"
 #include "app/gui/CDediDurarerDoc.h"
 #include "app/gui/CSearchForView.h"
-#include "app/gui/CommandIds.h"
 #include "app/gui/DocumentManager.h"
+#include "framework/CommandIds.h"
 #include "views/CChildFrame.h"
 #include "views/FramePlacement.h"
 
@@ -113,6 +113,9 @@ constexpr double kDefaultFrameShare = 0.8;
 constexpr int kMinimumFrameWidth = 400;
 constexpr int kMinimumFrameHeight = 400;
 constexpr const char* kProgramIcon = ":/scoutwell.svg";
+// Qt's Wayland platforms ("wayland", "wayland-egl"): the compositor places every window
+// and tells no program where.
+constexpr const char* kWaylandPlatform = "wayland";
 
 }  // namespace
 
@@ -359,6 +362,10 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+bool CMainFrame::windowPositionsKnown() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String(kWaylandPlatform));
+}
+
 QIcon CMainFrame::programIcon() {
     initProgramIconResource();
     return QIcon(QString::fromLatin1(kProgramIcon));
@@ -580,11 +587,20 @@ void CMainFrame::applyPlacement() {
                            : static_cast<int>(available.height() * kDefaultFrameShare);
     systemSized_ = p.width == kLetSystemChoose;
     // The position is the restored client rectangle's, as savePlacement stores it: a
-    // frame position would move the window by its title bar at every start.
-    if (p.x != kLetSystemChoose && p.y != kLetSystemChoose)
+    // frame position would move the window by its title bar at every start. Where the
+    // compositor places windows the size alone is asked for.
+    if (p.x != kLetSystemChoose && p.y != kLetSystemChoose && windowPositionsKnown())
         setGeometry(p.x, p.y, width, height);
     else
         resize(width, height);
+}
+
+void CMainFrame::showAtStart() {
+    if (readSetting(app_.settings(), kFrameMaximized) != 0)
+        showMaximized();
+    else
+        show();
+    update();
 }
 
 void CMainFrame::savePlacement() {
@@ -594,8 +610,8 @@ void CMainFrame::savePlacement() {
     QRect normal = normalGeometry();
     if (!normal.isValid())
         normal = geometry();
-    saveFramePlacement(app_.settings(), isMaximized(), normal.x(), normal.y(), normal.width(),
-                       normal.height());
+    saveFramePlacement(app_.settings(), isMaximized(), windowPositionsKnown(), normal.x(),
+                       normal.y(), normal.width(), normal.height());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -6,7 +6,7 @@
 //
 //   CMainFrame frame(app, manager);      // placement from the settings
 //   manager.newDocument();               // shown through frame.addChild()
-//   frame.show();
+//   frame.showAtStart();
 #pragma once
 
 #include <QMainWindow>
@@ -14,7 +14,7 @@
 #include <map>
 #include <vector>
 
-#include "app/gui/Document.h"
+#include "framework/Document.h"
 
 class QAction;
 class QIcon;
@@ -63,10 +63,18 @@ class CMainFrame : public QMainWindow {
     // Brings every action's enabled and checked state up to date.
     void updateCommands();
 
+    // Shows the frame for the first time: maximized when it was maximized at the last
+    // close (also when window sizes are not remembered), else in its normal state.
+    void showAtStart();
+
     QString readyText() const;
 
     // Scoutwell's own icon, for the window and the taskbar.
     static QIcon programIcon();
+
+    // False where the window system neither lets a window place itself nor tells it where
+    // it is (Wayland): the frame then asks only for its size and keeps the stored position.
+    static bool windowPositionsKnown();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -47,13 +47,15 @@ FramePlacement framePlacementFromSettings(const SettingsStore& store, std::int32
     return placement;
 }
 
-void saveFramePlacement(SettingsStore& store, bool maximized, std::int32_t left, std::int32_t top,
-                        std::int32_t width, std::int32_t height) {
+void saveFramePlacement(SettingsStore& store, bool maximized, bool positionKnown, std::int32_t left,
+                        std::int32_t top, std::int32_t width, std::int32_t height) {
     if (!rememberWindowSize(store))
         return;
     writeSetting(store, kFrameMaximized, maximized ? 1 : 0);
     writeSetting(store, kFrameWidth, width);
     writeSetting(store, kFrameHeight, height);
+    if (!positionKnown)
+        return;
     writeSetting(store, kFrameX, left);
     writeSetting(store, kFrameY, top);
 }

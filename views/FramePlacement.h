@@ -4,7 +4,8 @@
 //   FramePlacement p = framePlacementFromSettings(store, screenWidth, screenHeight);
 //   if (p.x != kLetSystemChoose) move(p.x, p.y);
 //   ...
-//   saveFramePlacement(store, maximized, normalLeft, normalTop, normalWidth, normalHeight);
+//   saveFramePlacement(store, maximized, positionKnown, normalLeft, normalTop, normalWidth,
+//                      normalHeight);
 #pragma once
 
 #include <cstdint>
@@ -27,9 +28,11 @@ FramePlacement framePlacementFromSettings(const SettingsStore& store, std::int32
                                           std::int32_t desktopBottom);
 
 // Stores the restored rectangle (also when maximized) and the maximized state, when
-// RememberWindowSize is on.
-void saveFramePlacement(SettingsStore& store, bool maximized, std::int32_t left, std::int32_t top,
-                        std::int32_t width, std::int32_t height);
+// RememberWindowSize is on. A window system that keeps windows' positions to itself
+// (Wayland) reports every window at 0,0: there `positionKnown` is false and the stored
+// position stays as it was, for the next session that can place the window.
+void saveFramePlacement(SettingsStore& store, bool maximized, bool positionKnown, std::int32_t left,
+                        std::int32_t top, std::int32_t width, std::int32_t height);
 
 // The width of the file list when a search window is made: the stored one, or half the
 // window's width when it is missing or less than 1.

@@ -7,8 +7,8 @@
 
 #include "engine/FoundItem.h"
 #include "engine/ResultsStore.h"
+#include "framework/IconCache.h"
 #include "platform/qt/ByteText.h"
-#include "views/IconCache.h"
 
 namespace scoutwell {
 

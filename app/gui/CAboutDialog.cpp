@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/core/ProgramVersion.h"
+
 namespace scoutwell {
 
 namespace {
@@ -15,7 +17,8 @@ constexpr int kTitleBarAllowance = 160;
 CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromLatin1(kAboutTitle));
     auto* layout = new QVBoxLayout(this);
-    auto* program = new QLabel(QString::fromLatin1(kAboutProgramLine), this);
+    auto* program = new QLabel(programLine(), this);
+    program->setObjectName(QStringLiteral("programLine"));
     // Wide enough for the title beside the title bar's buttons.
     program->setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarAllowance);
     layout->addWidget(program);
@@ -26,6 +29,10 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QString CAboutDialog::programLine() {
+    return QString::fromLatin1(kAboutProgramFormat).arg(QString::fromLatin1(programVersion()));
 }
 
 QString CAboutDialog::buildLine() {

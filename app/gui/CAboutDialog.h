@@ -6,7 +6,7 @@
 namespace scoutwell {
 
 inline constexpr const char* kAboutTitle = "About Scoutwell";
-inline constexpr const char* kAboutProgramLine = "Scoutwell Version 1.0";
+inline constexpr const char* kAboutProgramFormat = "Scoutwell Version %1";
 inline constexpr const char* kReleaseBuildFormat = "(Release Build %1)";
 inline constexpr const char* kReleaseBuild = "325";
 
@@ -16,6 +16,8 @@ class CAboutDialog : public QDialog {
   public:
     explicit CAboutDialog(QWidget* parent);
 
+    // "Scoutwell Version 1.0", with the version the build states.
+    static QString programLine();
     // "(Release Build 325)".
     static QString buildLine();
 };

@@ -12,10 +12,10 @@
 #include "app/core/Settings.h"
 #include "app/gui/CConfigurationDialog.h"
 #include "app/gui/CSaveResultsDialog.h"
-#include "app/gui/CommandIds.h"
 #include "engine/FileSystem.h"
 #include "engine/Messages.h"
-#include "engine/WindowMessages.h"
+#include "framework/CommandIds.h"
+#include "framework/WindowMessages.h"
 #include "platform/qtgui/DesktopOpen.h"
 #include "platform/qtgui/QtMessageSink.h"
 

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "app/core/SaveResultsSettings.h"
-#include "app/gui/Document.h"
 #include "engine/ResultsStore.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchEngine.h"
 #include "engine/SearchExpression.h"
+#include "framework/Document.h"
 
 namespace scoutwell {
 

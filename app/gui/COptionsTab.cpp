@@ -8,8 +8,8 @@
 
 #include "app/core/Settings.h"
 #include "app/gui/CDediDurarerDoc.h"
-#include "criteria/gui/CGeometryDynCreateWnd.h"
 #include "engine/SearchCriteria.h"
+#include "framework/CGeometryDynCreateWnd.h"
 
 namespace scoutwell {
 

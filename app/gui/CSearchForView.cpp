@@ -15,16 +15,16 @@
 #include <QVBoxLayout>
 
 #include "app/core/Settings.h"
-#include "app/gui/BusyAnimation.h"
 #include "app/gui/CDediDurarerDoc.h"
 #include "app/gui/COptionsTab.h"
 #include "app/gui/CSearchOptions.h"
-#include "app/gui/CommandIds.h"
 #include "app/gui/CriteriaPages.h"
-#include "app/gui/SearchEvent.h"
 #include "engine/Messages.h"
 #include "engine/Text.h"
-#include "engine/WindowMessages.h"
+#include "framework/BusyAnimation.h"
+#include "framework/CommandIds.h"
+#include "framework/SearchEvent.h"
+#include "framework/WindowMessages.h"
 #include "platform/qt/ByteText.h"
 
 namespace scoutwell {
@@ -59,8 +59,8 @@ GeometrySpec specOf(const char* text) {
 
 }  // namespace
 
-CSearchForView::CSearchForView(CDediDurarerDoc* doc, QWidget* parent)
-    : CSearchForViewHost(parent), doc_(doc) {
+CSearchForView::CSearchForView(CDediDurarerDoc* doc, MainPageFactory createPage, QWidget* parent)
+    : CSearchForViewHost(parent), doc_(doc), createPage_(std::move(createPage)) {
     buildControls();
     const bool expert =
         doc_ ? readSetting(doc_->settings(), kExpertUser) != 0 : kExpertUser.defaultValue != 0;
@@ -125,7 +125,7 @@ bool CSearchForView::setActiveCriteriaTab(const std::string& name) {
     sheet_->removeAllPages();
     CSearchPropertyPage* mainPage = nullptr;
     if (name == kBasicPageName || name == kAdvancedPageName)
-        mainPage = createMainPage(name, sheet_, nullptr);
+        mainPage = createPage_(name, sheet_, nullptr);
     else
         showMessage(text::format(kInvalidTabFormat, name.c_str()));
     auto* optionsPage = new COptionsTab(sheet_, nullptr);
@@ -147,7 +147,7 @@ QSize CSearchForView::largestSheetSize() {
     for (const char* name : {kBasicPageName, kAdvancedPageName}) {
         CSearchOptions probe(nullptr, nullptr, this);
         probe.hide();
-        CSearchPropertyPage* page = createMainPage(name, &probe, nullptr);
+        CSearchPropertyPage* page = createPage_(name, &probe, nullptr);
         if (shown && page && shown->metaObject()->className() == page->metaObject()->className()) {
             delete page;
             continue;

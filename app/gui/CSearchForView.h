@@ -4,7 +4,7 @@
 // It turns the user's actions and the search's messages into document calls and control
 // states.
 //
-//   auto* form = new CSearchForView(doc, parent);   // shows "ExpertUser"'s page
+//   auto* form = new CSearchForView(doc, createMainPage, parent);   // "ExpertUser"'s page
 //   form->setActiveCriteriaTab("Basic");            // keeps what the pages hold
 //   form->startClicked();                           // saves the pages, starts the search
 //
@@ -17,8 +17,9 @@
 #include <string>
 
 #include "app/gui/CSearchOptions.h"
-#include "app/gui/Document.h"
-#include "criteria/gui/CGeometryDynCreateWnd.h"
+#include "app/gui/CriteriaPages.h"
+#include "framework/CGeometryDynCreateWnd.h"
+#include "framework/Document.h"
 
 class QCheckBox;
 class QFrame;
@@ -63,8 +64,9 @@ class CSearchForView : public CSearchForViewHost, public CommandTarget {
 
   public:
     // Adds itself to the document's views and makes its first show's setup: the page
-    // "ExpertUser" asks for, the sheet, the progress range and the geometry.
-    CSearchForView(CDediDurarerDoc* doc, QWidget* parent);
+    // "ExpertUser" asks for, the sheet, the progress range and the geometry. The main pages
+    // are made by `createPage`, which must not be empty.
+    CSearchForView(CDediDurarerDoc* doc, MainPageFactory createPage, QWidget* parent);
     ~CSearchForView() override;
 
     // Replaces the sheet's pages with the main page `name` ("Basic" or "Advanced") and the
@@ -112,6 +114,7 @@ class CSearchForView : public CSearchForViewHost, public CommandTarget {
     void sendCopyToFocus();
 
     CDediDurarerDoc* doc_;
+    MainPageFactory createPage_;
     CriteriaSheet* sheet_ = nullptr;
     QFrame* placeholder_ = nullptr;
     QCheckBox* expertUser_ = nullptr;

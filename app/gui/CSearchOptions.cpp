@@ -6,8 +6,8 @@
 #include "app/gui/COptionsTab.h"
 #include "app/gui/CSearchForView.h"
 #include "app/gui/CSearchPropertyPage.h"
-#include "app/gui/SearchEvent.h"
-#include "engine/WindowMessages.h"
+#include "framework/SearchEvent.h"
+#include "framework/WindowMessages.h"
 
 namespace scoutwell {
 

@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 
 #include "app/core/Application.h"
-#include "criteria/gui/CGeometryDynCreateWnd.h"
-#include "criteria/gui/HistoryComboBox.h"
+#include "framework/CGeometryDynCreateWnd.h"
+#include "framework/HistoryComboBox.h"
 
 namespace scoutwell {
 

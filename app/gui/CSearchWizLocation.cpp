@@ -11,10 +11,10 @@
 #include <algorithm>
 
 #include "app/core/Application.h"
-#include "criteria/gui/CGeometryDynCreateWnd.h"
-#include "criteria/gui/CriteriaPageSupport.h"
-#include "criteria/gui/HistoryComboBox.h"
 #include "engine/SearchEngine.h"
+#include "framework/CGeometryDynCreateWnd.h"
+#include "framework/CriteriaPageSupport.h"
+#include "framework/HistoryComboBox.h"
 #include "platform/qt/ByteText.h"
 
 namespace scoutwell {

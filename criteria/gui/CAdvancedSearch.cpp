@@ -14,10 +14,10 @@
 #include "criteria/gui/CBasicSearch.h"
 #include "criteria/gui/CExprWizSheet.h"
 #include "criteria/gui/CMultipleFolders.h"
-#include "criteria/gui/CriteriaPageSupport.h"
 #include "criteria/gui/DateField.h"
-#include "criteria/gui/HistoryComboBox.h"
 #include "engine/Messages.h"
+#include "framework/CriteriaPageSupport.h"
+#include "framework/HistoryComboBox.h"
 #include "platform/qt/ByteText.h"
 
 namespace scoutwell {

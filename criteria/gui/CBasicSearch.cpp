@@ -9,10 +9,10 @@
 #include "app/core/Application.h"
 #include "app/gui/CDediDurarerDoc.h"
 #include "app/gui/CSearchOptions.h"
-#include "app/gui/SearchEvent.h"
-#include "criteria/gui/CriteriaPageSupport.h"
-#include "criteria/gui/HistoryComboBox.h"
-#include "engine/WindowMessages.h"
+#include "framework/CriteriaPageSupport.h"
+#include "framework/HistoryComboBox.h"
+#include "framework/SearchEvent.h"
+#include "framework/WindowMessages.h"
 
 namespace scoutwell {
 

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/core/Settings.h"
-#include "criteria/gui/CGeometryDynCreateWnd.h"
+#include "framework/CGeometryDynCreateWnd.h"
 #include "platform/qt/ByteText.h"
 
 namespace scoutwell {

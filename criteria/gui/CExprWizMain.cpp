@@ -11,10 +11,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "criteria/gui/CGeometryDynCreateWnd.h"
 #include "criteria/gui/ExprWizListCtrl.h"
 #include "criteria/gui/ItemTypeCombo.h"
 #include "criteria/gui/SingleCharEdit.h"
+#include "framework/CGeometryDynCreateWnd.h"
 #include "platform/qt/ByteText.h"
 
 namespace scoutwell {

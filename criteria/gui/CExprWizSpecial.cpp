@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <string>
 
-#include "criteria/gui/CGeometryDynCreateWnd.h"
 #include "engine/SpecialChars.h"
+#include "framework/CGeometryDynCreateWnd.h"
 #include "platform/qt/ByteText.h"
 
 namespace scoutwell {

@@ -10,9 +10,9 @@
 
 #include "criteria/core/CriteriaFields.h"
 #include "criteria/gui/CBasicSearch.h"
-#include "criteria/gui/CriteriaPageSupport.h"
-#include "criteria/gui/HistoryComboBox.h"
 #include "engine/Text.h"
+#include "framework/CriteriaPageSupport.h"
+#include "framework/HistoryComboBox.h"
 #include "platform/qt/ByteText.h"
 
 namespace scoutwell {

@@ -9,10 +9,12 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -23,16 +25,17 @@
 #include "GuiTestSupport.h"
 #include "ModalDialogDriver.h"
 #include "app/MessageCapture.h"
+#include "app/core/ProgramVersion.h"
 #include "app/core/Settings.h"
 #include "app/gui/CAboutDialog.h"
 #include "app/gui/COptionsTab.h"
 #include "app/gui/CSaveResultsDialog.h"
 #include "app/gui/CSearchForView.h"
-#include "app/gui/CommandIds.h"
 #include "app/gui/DocumentManager.h"
 #include "criteria/gui/CAdvancedSearch.h"
 #include "criteria/gui/CBasicSearch.h"
-#include "criteria/gui/HistoryComboBox.h"
+#include "framework/CommandIds.h"
+#include "framework/HistoryComboBox.h"
 #include "views/CChildFrame.h"
 #include "views/CDediDurarerView.h"
 #include "views/CFileContentsView.h"
@@ -310,10 +313,16 @@ TEST_F(FirstSightTest, SmallThingsSeenAtOnce) {
     ASSERT_NE(basic, nullptr);
     EXPECT_FALSE(basic->searchContentsBox()->accessibleName().isEmpty());
 
-    // The About box has room for its title.
+    // The About box has room for its title and names the version the build states.
     CAboutDialog about(frame.get());
     about.show();
     EXPECT_GE(about.width(), about.fontMetrics().horizontalAdvance(about.windowTitle()) + 100);
+    auto* programLine = about.findChild<QLabel*>(QStringLiteral("programLine"));
+    ASSERT_NE(programLine, nullptr);
+    EXPECT_EQ(programLine->text(),
+              QStringLiteral("Scoutwell Version ") + QLatin1String(programVersion()));
+    EXPECT_TRUE(
+        QString::fromLatin1(programVersion()).contains(QRegularExpression("^[0-9]+\\.[0-9]+")));
 
     // Save Results shows a usual path whole.
     SaveResultsSettings settings;

@@ -1,7 +1,7 @@
 // The folder the browser opens at, taken from what a look-in box holds.
 #include <gtest/gtest.h>
 
-#include "app/gui/FolderBrowser.h"
+#include "framework/FolderBrowser.h"
 
 namespace scoutwell {
 namespace {

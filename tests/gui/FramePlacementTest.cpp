@@ -79,13 +79,13 @@ TEST(FramePlacementTest, NothingIsReadOrWrittenWhenWindowSizesAreNotRemembered) 
     EXPECT_EQ(p.width, D);
 
     const int changes = store.changeCount();
-    saveFramePlacement(store, true, 1, 2, 3, 4);
+    saveFramePlacement(store, true, /*positionKnown=*/true, 1, 2, 3, 4);
     EXPECT_EQ(store.changeCount(), changes);
 }
 
 TEST(FramePlacementTest, SavingStoresTheRestoredRectangleAndTheMaximizedState) {
     MemorySettingsStore store;
-    saveFramePlacement(store, /*maximized=*/true, -5, 7, 900, 700);
+    saveFramePlacement(store, /*maximized=*/true, /*positionKnown=*/true, -5, 7, 900, 700);
     EXPECT_EQ(readSetting(store, kFrameMaximized), 1);
     EXPECT_EQ(readSetting(store, kFrameX), -5);
     EXPECT_EQ(readSetting(store, kFrameY), 7);
@@ -94,8 +94,26 @@ TEST(FramePlacementTest, SavingStoresTheRestoredRectangleAndTheMaximizedState) {
     EXPECT_EQ(store.valueNames(kWindowSettingsSection),
               (std::vector<std::string>{"Frame_Maximized", "FrameWidth", "FrameHeight", "Frame_X",
                                         "Frame_Y"}));
-    saveFramePlacement(store, /*maximized=*/false, 0, 0, 900, 700);
+    saveFramePlacement(store, /*maximized=*/false, /*positionKnown=*/true, 0, 0, 900, 700);
     EXPECT_EQ(readSetting(store, kFrameMaximized), 0);
+}
+
+TEST(FramePlacementTest, AHiddenPositionLeavesTheStoredOneAsItWas) {
+    MemorySettingsStore store;
+    writeSetting(store, kFrameX, 300);
+    writeSetting(store, kFrameY, 200);
+    saveFramePlacement(store, /*maximized=*/true, /*positionKnown=*/false, 0, 0, 900, 700);
+    EXPECT_EQ(readSetting(store, kFrameX), 300);
+    EXPECT_EQ(readSetting(store, kFrameY), 200);
+    EXPECT_EQ(readSetting(store, kFrameMaximized), 1);
+    EXPECT_EQ(readSetting(store, kFrameWidth), 900);
+    EXPECT_EQ(readSetting(store, kFrameHeight), 700);
+
+    // Nothing stored before: none is made up.
+    MemorySettingsStore fresh;
+    saveFramePlacement(fresh, /*maximized=*/false, /*positionKnown=*/false, 0, 0, 900, 700);
+    EXPECT_EQ(fresh.valueNames(kWindowSettingsSection),
+              (std::vector<std::string>{"Frame_Maximized", "FrameWidth", "FrameHeight"}));
 }
 
 TEST(FramePlacementTest, FileListWidthFallsBackToHalfTheWindow) {

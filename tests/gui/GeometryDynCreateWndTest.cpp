@@ -16,7 +16,7 @@
 
 #include <memory>
 
-#include "criteria/gui/CGeometryDynCreateWnd.h"
+#include "framework/CGeometryDynCreateWnd.h"
 
 namespace scoutwell {
 namespace {

@@ -15,9 +15,9 @@
 #include "app/core/Application.h"
 #include "app/core/SettingsStore.h"
 #include "app/gui/CDediDurarerDoc.h"
-#include "app/gui/SearchEvent.h"
 #include "engine/FileSystem.h"
-#include "engine/WindowMessages.h"
+#include "framework/SearchEvent.h"
+#include "framework/WindowMessages.h"
 #include "platform/posix/PosixFileSystem.h"
 
 namespace scoutwell::testing {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/FoundItem.h"
+#include "framework/IconCache.h"
 #include "support/TempTree.h"
-#include "views/IconCache.h"
 
 namespace scoutwell {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "GuiTestSupport.h"
 #include "criteria/gui/CMultipleFolders.h"
-#include "criteria/gui/CriteriaPageSupport.h"
-#include "criteria/gui/HistoryComboBox.h"
+#include "framework/CriteriaPageSupport.h"
+#include "framework/HistoryComboBox.h"
 
 namespace scoutwell {
 namespace {

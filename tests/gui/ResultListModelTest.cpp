@@ -6,7 +6,7 @@
 
 #include "engine/FoundItem.h"
 #include "engine/ResultsStore.h"
-#include "views/IconCache.h"
+#include "framework/IconCache.h"
 #include "views/ResultsModel.h"
 
 namespace scoutwell {

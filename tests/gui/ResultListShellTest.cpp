@@ -14,9 +14,9 @@
 #include <gtest/gtest.h>
 
 #include "app/MessageCapture.h"
-#include "app/gui/CommandIds.h"
 #include "app/gui/DocumentManager.h"
 #include "engine/FoundItem.h"
+#include "framework/CommandIds.h"
 #include "gui/FakeShellServices.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/posix/FileUrl.h"

@@ -17,10 +17,10 @@
 #include "ModalDialogDriver.h"
 #include "app/MessageCapture.h"
 #include "app/gui/CSaveResultsDialog.h"
-#include "app/gui/CommandIds.h"
 #include "engine/DateTime.h"
 #include "engine/FoundItem.h"
 #include "engine/Text.h"
+#include "framework/CommandIds.h"
 #include "support/RandomBytes.h"
 #include "support/TempTree.h"
 

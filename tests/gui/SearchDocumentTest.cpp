@@ -11,8 +11,8 @@
 #include "app/MessageCapture.h"
 #include "app/core/CriteriaFile.h"
 #include "app/core/Settings.h"
-#include "app/gui/CommandIds.h"
 #include "app/gui/DocumentManager.h"
+#include "framework/CommandIds.h"
 #include "platform/qtgui/DesktopOpen.h"
 #include "support/TempTree.h"
 

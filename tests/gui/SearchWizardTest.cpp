@@ -19,8 +19,8 @@
 #include "app/gui/CSearchWizFilename.h"
 #include "app/gui/CSearchWizLocation.h"
 #include "criteria/gui/CBasicSearch.h"
-#include "criteria/gui/CriteriaPageSupport.h"
-#include "criteria/gui/HistoryComboBox.h"
+#include "framework/CriteriaPageSupport.h"
+#include "framework/HistoryComboBox.h"
 #include "support/TempTree.h"
 
 namespace scoutwell {

@@ -8,7 +8,7 @@
 #include "app/core/Settings.h"
 #include "app/gui/CClearHistoryDialog.h"
 #include "app/gui/CConfigurationDialog.h"
-#include "app/gui/CommandIds.h"
+#include "framework/CommandIds.h"
 #include "views/CChildFrame.h"
 
 namespace scoutwell {

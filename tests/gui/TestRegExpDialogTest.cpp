@@ -10,8 +10,8 @@
 #include "app/MessageCapture.h"
 #include "app/core/Settings.h"
 #include "app/gui/CTestRegExpDialog.h"
-#include "app/gui/CommandIds.h"
 #include "engine/SearchExpression.h"
+#include "framework/CommandIds.h"
 #include "views/CChildFrame.h"
 
 namespace scoutwell {

@@ -1,4 +1,4 @@
-#include "app/gui/BusyAnimation.h"
+#include "framework/BusyAnimation.h"
 
 #include <QPainter>
 #include <QPalette>

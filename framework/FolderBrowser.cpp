@@ -1,4 +1,4 @@
-#include "app/gui/FolderBrowser.h"
+#include "framework/FolderBrowser.h"
 
 #include <QFileDialog>
 

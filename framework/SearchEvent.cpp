@@ -1,8 +1,8 @@
-#include "app/gui/SearchEvent.h"
+#include "framework/SearchEvent.h"
 
 #include <QCoreApplication>
 
-#include "engine/WindowMessages.h"
+#include "framework/WindowMessages.h"
 
 namespace scoutwell {
 

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <string>
 
-#include "criteria/gui/CGeometryDynCreateWnd.h"
+#include "framework/CGeometryDynCreateWnd.h"
 
 namespace scoutwell {
 

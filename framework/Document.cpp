@@ -1,10 +1,10 @@
-#include "app/gui/Document.h"
+#include "framework/Document.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 
-#include "app/gui/SearchEvent.h"
+#include "framework/SearchEvent.h"
 
 #if defined(__SANITIZE_THREAD__)
 #include <sanitizer/tsan_interface.h>

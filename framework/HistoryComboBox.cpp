@@ -1,4 +1,4 @@
-#include "criteria/gui/HistoryComboBox.h"
+#include "framework/HistoryComboBox.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -8,8 +8,8 @@
 #include "app/core/HistoryList.h"
 #include "engine/SearchCriteria.h"
 #include "engine/Text.h"
+#include "framework/IconCache.h"
 #include "platform/qt/ByteText.h"
-#include "views/IconCache.h"
 
 namespace scoutwell {
 

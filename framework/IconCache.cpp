@@ -1,4 +1,4 @@
-#include "views/IconCache.h"
+#include "framework/IconCache.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,8 +1,8 @@
-#include "app/gui/CriteriaPages.h"
+#include "criteria/gui/MainPageFactory.h"
 
 #include "criteria/gui/CAdvancedSearch.h"
 #include "criteria/gui/CBasicSearch.h"
-#include "criteria/gui/CGeometryDynCreateWnd.h"
+#include "framework/CGeometryDynCreateWnd.h"
 
 namespace scoutwell {
 

@@ -1,5 +1,5 @@
 // The window messages between a search document, its engine, its frame and its views, as
-// Qt events whose type is the message number of engine/WindowMessages.h.
+// Qt events whose type is the message number of framework/WindowMessages.h.
 //
 //   // sending: the note stays with the sender
 //   SearchProgressNote note(1, "");

@@ -1,6 +1,6 @@
-#include "criteria/gui/CriteriaPageSupport.h"
+#include "framework/CriteriaPageSupport.h"
 
-#include "app/gui/FolderBrowser.h"
+#include "framework/FolderBrowser.h"
 
 namespace scoutwell {
 
