@@ -145,8 +145,8 @@ void ScanPool::setOpenFileLimit(std::size_t files) {
 }
 
 bool ScanPool::mayTakeOpenFile() {
-    std::lock_guard<std::mutex> guard(lock_);
-    return threads_ == 1 || openFiles_ < openFileLimit_;
+    // Once per file the walk finds: no lock. Other threads only lower the count.
+    return threads_ == 1 || openFiles_.load(std::memory_order_relaxed) < openFileLimit_;
 }
 
 void ScanPool::releaseOpenFiles() {

@@ -119,7 +119,9 @@ class ScanPool {
     std::deque<std::unique_ptr<Job>> jobs_;  // in submission order, front next to commit
     std::size_t firstWaiting_ = 0;           // index in jobs_ of the first file not taken
     std::size_t heldBytes_ = 0;
-    std::size_t openFiles_ = 0;  // jobs holding the file open that the walk handed over
+    // Jobs holding the file open that the walk handed over; changed under the lock, read
+    // without it by the walk, the only thread that adds to it.
+    std::atomic<std::size_t> openFiles_{0};
     std::size_t openFileLimit_ = 64;
     bool committing_ = false;  // one thread delivers at a time
     bool finishing_ = false;
