@@ -76,6 +76,9 @@ bool FileReplacement::open(const std::string& path, bool waitForReader) {
         mode_ = Mode::kDirect;
         return true;
     }
+    // A file its user may not write is not replaced behind their back by a rename.
+    if (exists && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0)
+        return false;
     if (exists)
         replacedMark_ = WrittenFile(old.st_dev, old.st_ino);
     // A second name of the file would keep the old bytes after a rename.

@@ -15,8 +15,8 @@
 // the file is rewritten in place instead, its old bytes kept in memory and written back
 // when the new ones cannot be written whole: the file has a second name (a hard link),
 // its folder lets only the file itself be written, or the replacement cannot be given the
-// old file's owner. A symbolic link is followed, so the link stays and its target is
-// replaced. A target that is not a regular file (a device, a FIFO) is written directly:
+// old file's owner. A file that may not be written is not replaced (EACCES). A symbolic
+// link is followed, so the link stays and its target is replaced. A target that is not a regular file (a device, a FIFO) is written directly:
 // there is nothing to keep, and renaming over it would replace the device itself.
 //
 // While a replacement is open, the file written and the file it replaces are marked as
