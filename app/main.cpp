@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/core/Settings.h"
 #include "app/core/UnattendedSearch.h"
 #include "app/start/ProgramStart.h"
 #include "engine/Messages.h"
@@ -58,7 +59,10 @@ int runWindowModule(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     {
-        scoutwell::ProgramStart start(argc, argv);
+        // The ways taken here need of the settings only the options a search starts from;
+        // the window module reads them all.
+        scoutwell::ProgramStart start(
+            argc, argv, scoutwell::QtSettingsStore::OnlySections{{scoutwell::kOptionsSection}});
         switch (start.path()) {
             case scoutwell::StartPath::kHelpOnly:
                 // Without a window to offer "Run Scoutwell...", the help ends the program

@@ -3,7 +3,12 @@
 //
 // Folders are opened relative to their parent where the implementation can (directory
 // descriptors), so the process's current directory is never involved and several
-// searches can run at once.
+// searches can run at once. A file the program itself is writing (an output file, a file
+// being saved) is never described nor opened: to a search it is not there.
+//
+// Where an open returns nullptr, errno says why: EMFILE or ENFILE when the process ran
+// out of descriptors (the search frees some and tries again, DescriptorBudget.h), 0 when
+// the entry was left out by rule (another file system, not a regular file).
 #pragma once
 
 #include <cstdint>

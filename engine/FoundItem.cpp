@@ -31,6 +31,37 @@ TypeNames& typeNames() {
     return names;
 }
 
+// A path as the written rows show it. A byte from 1 to 31 (TAB, LF and CR among them,
+// which would end a field or a row) is written as "\x" and two upper-case hex digits, and a
+// backslash as two, so that the notation stays unambiguous; a path with neither, nearly
+// every path, is written as it is.
+void appendRowPath(std::string& out, std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::size_t plain = 0;  // the start of bytes not written yet
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (c >= 32 && c != '\\')
+            continue;
+        out.append(path, plain, i - plain);
+        if (c == '\\') {
+            out += "\\\\";
+        } else {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 0xF];
+        }
+        plain = i + 1;
+    }
+    out.append(path, plain, std::string_view::npos);
+}
+
+std::string summaryOf(const FoundItem& item, const std::string& path) {
+    if (item.kind() == FoundItem::kFolder)
+        return text::format(kFolderSummaryFormat, path.c_str(), item.modifiedText().c_str());
+    return text::format(kFileSummaryFormat, path.c_str(), item.sizeText().c_str(),
+                        item.modifiedText().c_str());
+}
+
 std::string defaultTypeText(const std::string& path) {
     const std::size_t dot = path.rfind('.');
     if (dot == std::string::npos)
@@ -98,8 +129,8 @@ std::string FoundItem::modifiedText() const {
 }
 
 void FoundItem::writeRow(std::string& out, std::string_view separator) const {
-    out += locationText();
-    out += name;
+    appendRowPath(out, locationText());
+    appendRowPath(out, name);
     out += separator;
     out += sizeText();
     out += separator;
@@ -120,13 +151,30 @@ void FoundItem::writeHeldHits(std::string& out, std::string_view separator) cons
         out += kLineEnd;
 }
 
+void FoundItem::writeSummary(std::string& out) const {
+    std::string path;
+    appendRowPath(path, locationText());
+    appendRowPath(path, name);
+    out += summaryOf(*this, path);
+    out += kLineEnd;
+}
+
 void FoundItem::writeHitLines(std::string& out, std::string_view separator) const {
     char number[16];
     for (const HitLine& hit : hits) {
         const auto end = std::to_chars(number, number + sizeof number, hit.lineNumber).ptr;
         out.append(number, end);
         out += separator;
-        out += hit.text;
+        // Scanned text has no LF, and a CR only as the end of a piece of an overlong line,
+        // which the row does not need; neither may end the row early.
+        std::string_view text = hit.text;
+        if (text.ends_with('\r'))
+            text.remove_suffix(1);
+        const std::size_t start = out.size();
+        out += text;
+        std::replace_if(
+            out.begin() + static_cast<std::ptrdiff_t>(start), out.end(),
+            [](char c) { return c == '\r' || c == '\n'; }, ' ');
         out += kLineEnd;
     }
 }
@@ -136,7 +184,7 @@ std::unique_ptr<FoundItem> FoundFolder::clone() const {
 }
 
 std::string FoundFolder::summaryText() const {
-    return text::format(kFolderSummaryFormat, fullPath().c_str(), modifiedText().c_str());
+    return summaryOf(*this, fullPath());
 }
 
 std::unique_ptr<FoundItem> FoundFile::clone() const {
@@ -148,8 +196,7 @@ std::string FoundFile::sizeText() const {
 }
 
 std::string FoundFile::summaryText() const {
-    return text::format(kFileSummaryFormat, fullPath().c_str(), sizeText().c_str(),
-                        modifiedText().c_str());
+    return summaryOf(*this, fullPath());
 }
 
 std::string FoundFile::typeText() const {

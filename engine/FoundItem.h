@@ -83,15 +83,20 @@ class FoundItem {
     virtual std::unique_ptr<FoundItem> clone() const = 0;
     virtual int kind() const = 0;
     virtual std::string sizeText() const = 0;
-    // Full path, separator, size text, separator, modified text, "\n".
+    // Full path, separator, size text, separator, modified text, "\n". The path cannot
+    // break the row: each backslash is doubled and each byte from 1 to 31 written as "\x"
+    // and two upper-case hex digits (TAB as \x09); other paths are written as they are.
     void writeRow(std::string& out, std::string_view separator) const;
+    // summaryText() with the path written as in writeRow(), and "\n".
+    void writeSummary(std::string& out) const;
     // Each hit line as number, separator, text, "\n"; one more "\n" after the last. Reads
     // the whole file first when only part of it was scanned.
     void writeHits(SearchExpression& expression, const SearchCriteria& criteria, std::string& out,
                    std::string_view separator);
     // writeHits() of the hit lines held, without reading more.
     void writeHeldHits(std::string& out, std::string_view separator) const;
-    // The same without the blank line after the last.
+    // The same without the blank line after the last. A line's text is written as it is,
+    // but for the CR that ends a piece of an overlong line, which is left out.
     void writeHitLines(std::string& out, std::string_view separator) const;
     virtual std::string summaryText() const = 0;
     virtual std::string typeText() const = 0;

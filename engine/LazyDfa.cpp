@@ -3,18 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/RegExpProgram.h"
+
 namespace scoutwell {
+
+using namespace regexp;
+
 namespace {
-
-constexpr int kNodeSize = 3;
-constexpr int kNone = -1;
-
-int nextNode(const std::uint8_t* code, int at) {
-    const int offset = (code[at + 1] << 8) | code[at + 2];
-    if (offset == 0)
-        return kNone;
-    return code[at] == RegExp::LoopBack ? at - offset : at + offset;
-}
 
 std::uint32_t makeThread(int node, int index) {
     return (static_cast<std::uint32_t>(node) << 16) | static_cast<std::uint32_t>(index);
@@ -24,14 +19,6 @@ int threadNode(std::uint32_t thread) {
 }
 int threadIndex(std::uint32_t thread) {
     return static_cast<int>(thread & 0xFFFF);
-}
-
-bool inSet(const std::uint8_t* members, std::uint8_t b) {
-    for (; *members; ++members) {
-        if (*members == b)
-            return true;
-    }
-    return false;
 }
 
 }  // namespace

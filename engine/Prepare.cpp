@@ -47,6 +47,10 @@ bool SearchCriteria::prepare(std::string& errorOut) {
         return false;
     if (searchContents &&
         !check.set(containingText, matchContentsCase, /*compileNow=*/true, &errorOut)) {
+        // Containing text is a regular expression unless the user says otherwise: someone
+        // who typed `printf(` meant the text.
+        if (treatContentsAsRegExp)
+            errorOut += std::string("\n") + kPlainTextHint;
         return false;
     }
 

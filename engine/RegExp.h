@@ -53,9 +53,28 @@ class RegExp {
     RegExp& operator=(RegExp&&) noexcept;
     ~RegExp();
 
+    // Why a pattern was refused.
+    enum class Error : std::uint8_t {
+        None,
+        TooManyGroups,      // a tenth `(`
+        UnclosedGroup,      // a `(` without its `)`
+        UnopenedGroup,      // a `)` without its `(`
+        NothingToRepeat,    // `*`, `+` or `?` first, or right after `(` or `|`
+        RepeatedRepeat,     // a repetition operator right after another
+        RepeatOfEmpty,      // `*` or `+` on `^`, `$` or a group that can match nothing
+        UnclosedSet,        // a `[` without its `]`
+        ReversedRange,      // a set's range whose end comes before its start
+        TrailingBackslash,  // a `\` that ends the pattern
+        TooLong,            // the program would pass kMaxProgramSize
+    };
+
     // Compiles `pattern` (up to its first NUL byte); replaces any earlier program. A tenth
     // group is reported through showMessage() before failing.
     bool compile(std::string_view pattern);
+    // Why the last compile() failed, and the byte of the pattern the fault is at: the
+    // operator, bracket or backslash at fault, or where the program grew too long.
+    Error error() const { return error_; }
+    std::size_t errorOffset() const { return errorOffset_; }
 
     // Searches `subject` (up to its first NUL byte). Returns the byte offset of the match
     // or -1; `matchLength` is the match's length, 0 when nothing matched.
@@ -97,6 +116,8 @@ class RegExp {
     std::uint32_t mustOffset_ = 0;  // into program_
     std::uint32_t mustLength_ = 0;  // 0 = none
     std::string requiredLiteral_;
+    Error error_ = Error::None;
+    std::size_t errorOffset_ = 0;
     int groupStart_[kMaxGroups];
     int groupEnd_[kMaxGroups];
     std::string matchedText_;

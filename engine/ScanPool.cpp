@@ -3,10 +3,12 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <utility>
 
+#include "engine/DescriptorBudget.h"
 #include "engine/FileSystem.h"
 #include "engine/ScanBuffers.h"
 #include "engine/SearchCriteria.h"
@@ -17,6 +19,8 @@ namespace {
 
 // How often a waiting thread looks at the stop request, which comes without a signal.
 constexpr auto kStopPoll = std::chrono::milliseconds(20);
+// How often a scanner that found no descriptor free waits for one and tries again.
+constexpr int kOpenAttempts = 5;
 
 std::atomic<int> threadsOverride{0};
 
@@ -131,11 +135,51 @@ void ScanPool::startHelpers() {
     }
 }
 
+void ScanPool::setOpenFileLimit(std::size_t files) {
+    std::lock_guard<std::mutex> guard(lock_);
+    openFileLimit_ = files;
+}
+
+bool ScanPool::mayTakeOpenFile() {
+    // Once per file the walk finds: no lock. Other threads only lower the count.
+    return threads_ == 1 || openFiles_.load(std::memory_order_relaxed) < openFileLimit_;
+}
+
+void ScanPool::releaseOpenFiles() {
+    std::unique_lock<std::mutex> lock(lock_);
+    while (openFiles_ > 0 && !stopped()) {
+        if (!workOnce(*own_, lock))
+            changed_.wait_for(lock, kStopPoll);
+        rethrowFailure();
+    }
+}
+
+std::unique_ptr<ReadableFile> ScanPool::openForScan(const FoundFile& file) {
+    FileSystem* const fs = fileSystem();
+    if (fs == nullptr || !file.location)
+        return nullptr;
+    for (int attempt = 1;; ++attempt) {
+        errno = 0;
+        std::unique_ptr<ReadableFile> opened = fs->openForScan(*file.location, file.name);
+        if (opened || !outOfDescriptors(errno))
+            return opened;
+        if (attempt == kOpenAttempts)
+            throw OutOfDescriptors();
+        // Other scanners end their files, and the walk's open files are scanned, meanwhile.
+        std::unique_lock<std::mutex> lock(lock_);
+        changed_.wait_for(lock, kStopPoll);
+        if (stopped())
+            return nullptr;
+    }
+}
+
 void ScanPool::submit(std::unique_ptr<FoundFile> file, std::unique_ptr<ReadableFile> opened) {
     auto job = std::make_unique<Job>();
     job->file = std::move(file);
     job->opened = std::move(opened);
     std::unique_lock<std::mutex> lock(lock_);
+    if (job->opened)
+        ++openFiles_;
     rethrowFailure();
     if (!own_->garbage.empty())
         freeGarbage(*own_, lock);
@@ -191,6 +235,7 @@ void ScanPool::finish() {
     jobs_.clear();
     firstWaiting_ = 0;
     heldBytes_ = 0;
+    openFiles_ = 0;
     rethrowFailure();
 }
 
@@ -265,10 +310,16 @@ void ScanPool::scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lo
             return !stopped();
         };
     }
+    const bool handedOverOpen = job.opened != nullptr;
     try {
-        found = file.scanFile(job.opened.get(), *scanner.expression, *scanner.buffers, criteria_,
-                              /*stopAtFirstChunkWithHit=*/!takesAllHits_,
-                              takesAllHits_ ? &onHits : nullptr) > 0;
+        std::unique_ptr<ReadableFile> opened = handedOverOpen ? nullptr : openForScan(file);
+        // A file that cannot be opened (gone, not readable) has no hits, as before.
+        if (handedOverOpen || opened) {
+            found = file.scanFile(handedOverOpen ? job.opened.get() : opened.get(),
+                                  *scanner.expression, *scanner.buffers, criteria_,
+                                  /*stopAtFirstChunkWithHit=*/!takesAllHits_,
+                                  takesAllHits_ ? &onHits : nullptr) > 0;
+        }
     } catch (...) {
         lock.lock();
         if (job.streaming)
@@ -279,6 +330,8 @@ void ScanPool::scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lo
     if (job.streaming) {
         sink_->endHits(file);
         lock.lock();
+        if (handedOverOpen)
+            --openFiles_;
         // The file is at the front and this thread holds the right to deliver.
         bytesDone_.fetch_add(sizeOf(file), std::memory_order_relaxed);
         jobs_.pop_front();
@@ -291,6 +344,8 @@ void ScanPool::scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lo
     if (!found)
         file.hits = {};
     lock.lock();
+    if (handedOverOpen)
+        --openFiles_;
     job.found = found;
     job.state = Job::State::kDone;
     heldBytes_ += job.heldBytes;

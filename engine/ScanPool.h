@@ -55,6 +55,15 @@ class ScanPool {
     // wait for other threads, so that it can report progress meanwhile.
     void setWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
 
+    // How many files handed over open the queue may hold (DescriptorBudget::queuedFiles).
+    void setOpenFileLimit(std::size_t files);
+    // Whether the next file may be handed over open: with one thread it is scanned at
+    // once, so it always may.
+    bool mayTakeOpenFile();
+    // Scans the files the queue holds open until it holds none, so that their
+    // descriptors are free; on the submitting thread. Rethrows a failure of a helper.
+    void releaseOpenFiles();
+
     // Queues a file for scanning; `opened` is the file already open, or null to open it by
     // its path. Blocks while the queue is full. Rethrows a failure of a helper thread.
     void submit(std::unique_ptr<FoundFile> file, std::unique_ptr<ReadableFile> opened);
@@ -84,6 +93,10 @@ class ScanPool {
     // scans the first file nobody has taken. False when there was nothing to do.
     bool workOnce(Scanner& scanner, std::unique_lock<std::mutex>& lock);
     void scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lock);
+    // Opens a file handed over unopened; waits for the queue's descriptors and tries again
+    // while there are none, and throws OutOfDescriptors when that does not help. Called
+    // without the lock.
+    std::unique_ptr<ReadableFile> openForScan(const FoundFile& file);
     // Delivers finished files from the front of the queue while nobody else is.
     void commitReady(Scanner& self, std::unique_lock<std::mutex>& lock);
     // Called by a scan whose held hits passed the bound: waits until its file is next in
@@ -107,6 +120,10 @@ class ScanPool {
     std::deque<std::unique_ptr<Job>> jobs_;  // in submission order, front next to commit
     std::size_t firstWaiting_ = 0;           // index in jobs_ of the first file not taken
     std::size_t heldBytes_ = 0;
+    // Jobs holding the file open that the walk handed over; changed under the lock, read
+    // without it by the walk, the only thread that adds to it.
+    std::atomic<std::size_t> openFiles_{0};
+    std::size_t openFileLimit_ = 64;
     bool committing_ = false;  // one thread delivers at a time
     bool finishing_ = false;
     std::exception_ptr failure_;

@@ -4,8 +4,10 @@
 
 #include <pthread.h>
 
+#include <cerrno>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include "engine/Clock.h"
 #include "engine/FileSystem.h"
@@ -26,9 +28,9 @@ constexpr std::int32_t kProgressInterval = 500;
 constexpr std::int64_t kBigFile = 2000000;
 constexpr std::int64_t kProgressMegabyte = 1024000;
 constexpr int kProgressSteps = 50;
-// Folders below the look-in folder whose descriptors the walk keeps open; shallower ones
-// are let go and opened again when the walk comes back to them.
-constexpr std::size_t kHeldLevels = 16;
+// How often the walk frees descriptors and tries an open again before it gives up.
+constexpr int kOpenAttempts = 5;
+constexpr auto kOpenRetryPause = std::chrono::milliseconds(20);
 
 inline constexpr const char* kDriveListFailed = "fillDriveList failed to GetLogicalDriveStrings";
 
@@ -131,6 +133,7 @@ int SearchEngine::run() {
         dateFilterOn_ = c.modifiedAfterOn || c.modifiedBeforeOn;
         sizeFilterOn_ = c.sizeMoreThanOn || c.sizeLessThanOn;
 
+        budget_ = DescriptorBudget::forSearch(scanThreads());
         bool contentsReady = true;
         if (c.searchContents) {
             contentsReady = contentsExpression_.set(c.containingText, c.matchContentsCase,
@@ -141,8 +144,9 @@ int SearchEngine::run() {
                 result = 0;
             } else {
                 scanPool_ = std::make_unique<ScanPool>(
-                    c, contentsExpression_, *buffers_, scanThreads(),
+                    c, contentsExpression_, *buffers_, budget_.threads,
                     [this](const FoundFile& file, bool firstPiece) { deliver(file, firstPiece); });
+                scanPool_->setOpenFileLimit(budget_.queuedFiles);
                 // Files found by other threads are announced while the walk waits.
                 scanPool_->setWaitHook([this] { postNewResults(/*throttled=*/true); });
             }
@@ -174,6 +178,11 @@ int SearchEngine::run() {
             }
             postNewResults(/*throttled=*/false);
         }
+    } catch (const OutOfDescriptors&) {
+        failed_ = true;
+        scanPool_.reset();
+        pendingFiles_.clear();
+        showMessage(text::format(kOutOfDescriptorsMessage, openFileLimit()));
     } catch (const std::bad_alloc&) {
         failed_ = true;
         scanPool_.reset();
@@ -205,7 +214,8 @@ void SearchEngine::searchLookInFolder(const std::string& folder, bool stayOnFile
         return;
     nameMatcherOn_ = !plainAlgorithm() &&
                      nameMatcher_.set(nameExpression_.pattern(), nameExpression_.matchCase());
-    std::unique_ptr<Directory> dir = fs->openFolder(folder, stayOnFileSystem);
+    std::unique_ptr<Directory> dir =
+        openFolderWith([&] { return fs->openFolder(folder, stayOnFileSystem); }, nullptr);
     if (!dir)
         return;
     walkPath_ = folder;
@@ -223,9 +233,9 @@ struct SearchEngine::WalkFrame {
 };
 
 // Depth-first with an explicit stack, so no depth of tree exhausts the thread's stack, and
-// with descriptors held for the look-in folder and the deepest kHeldLevels folders only. A
-// folder let go is opened again when the walk comes back to it: from its child where the
-// file system can do that safely, else down from the nearest folder still held.
+// with descriptors held for the look-in folder and the deepest budget_.heldLevels folders
+// only. A folder let go is opened again when the walk comes back to it: from its child
+// where the file system can do that safely, else down from the nearest folder still held.
 void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
     std::vector<WalkFrame> stack;
     auto enter = [&](std::unique_ptr<Directory> dir) {
@@ -233,8 +243,8 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
         listFolder(*dir);
         stack.push_back(
             {std::move(dir), walkPath_.size(), namesStart, subfolderNames_.size(), namesStart});
-        if (stack.size() > kHeldLevels + 1)
-            stack[stack.size() - kHeldLevels - 1].dir.reset();
+        if (stack.size() > budget_.heldLevels + 1)
+            stack[stack.size() - budget_.heldLevels - 1].dir.reset();
     };
     enter(std::move(root));
     while (!stack.empty()) {
@@ -255,7 +265,9 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
         // A view only until the child is listed, which may move the names' storage.
         const std::string_view sub(subfolderNames_.data() + frame.nextName + sizeof length, length);
         frame.nextName += sizeof length + length;
-        std::unique_ptr<Directory> child = frame.dir->openSubfolder(sub);
+        Directory& parent = *frame.dir;
+        std::unique_ptr<Directory> child =
+            openFolderWith([&] { return parent.openSubfolder(sub); }, &stack);
         if (child) {
             walkPath_.append(sub);
             walkPath_ += '/';
@@ -264,10 +276,32 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
     }
 }
 
+std::unique_ptr<Directory> SearchEngine::openFolderWith(
+    const std::function<std::unique_ptr<Directory>()>& open, std::vector<WalkFrame>* stack) {
+    for (int attempt = 1;; ++attempt) {
+        errno = 0;
+        std::unique_ptr<Directory> dir = open();
+        if (dir || !outOfDescriptors(errno) || stopRequested())
+            return dir;
+        if (attempt == kOpenAttempts)
+            throw OutOfDescriptors();
+        if (scanPool_)
+            scanPool_->releaseOpenFiles();
+        // The folders between the look-in folder and the one being listed are opened
+        // again when the walk comes back to them.
+        if (stack && stack->size() > 2) {
+            for (std::size_t level = 1; level + 1 < stack->size(); ++level)
+                (*stack)[level].dir.reset();
+        }
+        if (attempt > 1)
+            std::this_thread::sleep_for(kOpenRetryPause);
+    }
+}
+
 void SearchEngine::reopenTop(std::vector<WalkFrame>& stack, Directory* child) {
     WalkFrame& top = stack.back();
     if (child)
-        top.dir = child->openParent();
+        top.dir = openFolderWith([&] { return child->openParent(); }, nullptr);
     if (top.dir)
         return;
     std::size_t held = stack.size() - 1;
@@ -279,7 +313,7 @@ void SearchEngine::reopenTop(std::vector<WalkFrame>& stack, Directory* child) {
         const std::size_t nameStart = stack[level - 1].pathLength;
         const std::string_view name(walkPath_.data() + nameStart,
                                     stack[level].pathLength - nameStart - 1);
-        opened = from->openSubfolder(name);
+        opened = openFolderWith([&] { return from->openSubfolder(name); }, nullptr);
         from = opened.get();
     }
     top.dir = std::move(opened);
@@ -339,8 +373,11 @@ void SearchEngine::listFolder(Directory& dir) {
             // A scan at once opens a regular file in its folder first, which describes
             // it as well: one call fewer than a stat and an open by path.
             std::unique_ptr<ReadableFile> opened;
-            if (c.searchContents && c.onePhaseSearch && type == EntryType::File)
+            // Without a descriptor to spare, the file is opened by its path when scanned.
+            if (c.searchContents && c.onePhaseSearch && type == EntryType::File &&
+                scanPool_->mayTakeOpenFile()) {
                 opened = dir.openFile(name, info);
+            }
             if ((opened || dir.stat(name, info)) && (!sizeFilterOn_ || passesSize(c, info.size)) &&
                 (!dateFilterOn_ || passesDate(c, info.modified))) {
                 if (!c.searchContents) {

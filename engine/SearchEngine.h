@@ -13,12 +13,14 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "engine/DescriptorBudget.h"
 #include "engine/FoundItem.h"
 #include "engine/NameMatcher.h"
 #include "engine/SearchExpression.h"
@@ -101,6 +103,11 @@ class SearchEngine {
     // Opens again the folder on top of the stack, let go earlier; `child` is the folder
     // just left, or null.
     void reopenTop(std::vector<WalkFrame>& stack, Directory* child);
+    // Runs `open` until it opens or fails for a reason other than want of descriptors; while
+    // it lacks them, frees those the scan queue and the walk (`stack`, when given) hold
+    // and tries again. Throws OutOfDescriptors when that does not help.
+    std::unique_ptr<Directory> openFolderWith(
+        const std::function<std::unique_ptr<Directory>()>& open, std::vector<WalkFrame>* stack);
     void secondPhase();
     void postNote(int message, int position, std::string text);
     // WM_SEARCH_NEWRESULTS when items arrived since the last one (throttled: and the
@@ -129,6 +136,7 @@ class SearchEngine {
     std::unique_ptr<ScanBuffers> buffers_;  // the walking thread's, for a contents search
     std::vector<std::unique_ptr<FoundFile>> pendingFiles_;
     std::unique_ptr<ScanPool> scanPool_;  // for a contents search
+    DescriptorBudget budget_;
     std::thread thread_;
     std::mutex endLock_;
     std::condition_variable endSignal_;

@@ -21,6 +21,12 @@
 namespace scoutwell {
 
 inline constexpr const char* kExpressionNotValid = "The expression: %s is not valid";
+// The pattern shown in kExpressionNotValid: at most this many bytes of it, then "…".
+inline constexpr std::size_t kShownPatternBytes = 200;
+// Added where a text the user typed is taken as a regular expression by default.
+inline constexpr const char* kPlainTextHint =
+    "To search for the text as it is typed, clear \"Regular expression\" under Contents on "
+    "the Options tab (-crn on the command line).";
 
 class SearchExpression {
   public:
@@ -28,7 +34,9 @@ class SearchExpression {
     // returns compile(errorOut); else returns true and compiles at the first find().
     bool set(std::string_view pattern, bool matchCase, bool compileNow, std::string* errorOut);
 
-    // On failure `errorOut` (when given) receives kExpressionNotValid with the stored pattern.
+    // On failure `errorOut` (when given) receives kExpressionNotValid with the stored
+    // pattern (its first kShownPatternBytes), and on a second line what is wrong and at
+    // which byte offset of the pattern.
     bool compile(std::string* errorOut);
 
     // Searches `subject`, compiling first when needed (silently, and only once for a pattern

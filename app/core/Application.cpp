@@ -34,7 +34,6 @@ void Application::init(const DriveList& drives, const std::string& homeFolder) {
     fixed.push_back(localDrivesLabel);
     fixed.insert(fixed.end(), localDrives.begin(), localDrives.end());
     folderHistory.setFixedEntries(std::move(fixed));
-    folderHistory.load();
 }
 
 std::string localDrivesLabelFor(const DriveList& roots) {

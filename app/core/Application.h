@@ -23,9 +23,8 @@ class Application {
     explicit Application(SettingsStore& settings);
 
     // Builds the local drive list and label, forms the default folder from the user's home
-    // folder, hands both to the engine (setSearchEnvironment), gives the folder history
-    // its fixed entries and loads it. The other two histories are loaded by the caller
-    // once the first window is up.
+    // folder, hands both to the engine (setSearchEnvironment) and gives the folder history
+    // its fixed entries. The histories are read when first shown or changed.
     void init();
 
     // The parts of init() that need no system, for callers that know the values.

@@ -5,13 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 
 #include "engine/SearchCriteria.h"
 #include "engine/Text.h"
+#include "platform/posix/FileBytes.h"
+#include "platform/posix/FileReplacement.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace scoutwell {
 namespace {
@@ -277,88 +278,6 @@ std::string systemError(const char* message, const std::string& path, int error)
     return text::format("%s (%s: %s)", message, path.c_str(), std::strerror(error));
 }
 
-// Writes all of `bytes` from the start of the file.
-bool writeAllAt(int fd, std::string_view bytes) {
-    off_t offset = 0;
-    while (!bytes.empty()) {
-        const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-        offset += written;
-    }
-    return true;
-}
-
-// Reads the whole of a criteria-sized file; false on a read error or a file far too large.
-bool readAll(int fd, std::string& bytes) {
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (got == 0)
-            return true;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-        if (bytes.size() > static_cast<std::size_t>(kMaxFileSize)) {
-            errno = EFBIG;
-            return false;
-        }
-    }
-}
-
-bool replaceContents(int fd, std::string_view bytes) {
-    return writeAllAt(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-           ::fsync(fd) == 0;
-}
-
-// Rewrites an existing file through its own inode, keeping its links, owner and
-// permissions. The old bytes are read first and put back when the new ones cannot be
-// written whole.
-bool saveInPlace(const std::string& path, const std::string& target, std::string_view bytes,
-                 std::string& errorOut) {
-    const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        errorOut = systemError(kFailedToSaveDocument, path, errno);
-        return false;
-    }
-    std::string old;
-    if (!readAll(fd, old)) {
-        const int error = errno;
-        ::close(fd);
-        errorOut = systemError(kFailedToSaveDocument, path, error);
-        return false;
-    }
-    bool ok = replaceContents(fd, bytes);
-    int error = errno;
-    // The old bytes fit where they were, so putting them back does not need new space.
-    if (!ok)
-        replaceContents(fd, old);
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        errorOut = systemError(kFailedToSaveDocument, path, error);
-        return false;
-    }
-    return true;
-}
-
-// The file a save replaces: the target of a symbolic link, so that the link survives.
-std::string resolvedTarget(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr)
-        return resolved;
-    return path;
-}
-
 }  // namespace
 
 std::string CriteriaFile::serialize(const SearchCriteria& c) {
@@ -399,83 +318,32 @@ bool CriteriaFile::deserialize(std::string_view bytes, SearchCriteria& criteria,
 
 bool CriteriaFile::save(const std::string& path, const SearchCriteria& criteria,
                         std::string& errorOut) {
-    const std::string target = resolvedTarget(path);
-    const std::string bytes = serialize(criteria);
-
-    struct stat old {};
-    const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    // A second name of the file would keep the old bytes after a rename.
-    if (replacing && old.st_nlink > 1)
-        return saveInPlace(path, target, bytes, errorOut);
-
-    std::string temporary = target + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        // A shared folder may let us write the file but not create one beside it.
-        if (replacing && (error == EACCES || error == EPERM))
-            return saveInPlace(path, target, bytes, errorOut);
-        errorOut = systemError(kFailedToSaveDocument, path, error);
-        return false;
-    }
-    // mkostemp makes the file private; a criteria file gets the usual permissions, or
-    // those of the file it replaces.
-    mode_t mode = 0;
-    if (replacing) {
-        mode = old.st_mode & 07777;
-        // The replacement must belong to whoever owned the old file; where that cannot be
-        // arranged, the old file is rewritten instead.
-        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-            ::fchown(fd, old.st_uid, old.st_gid) != 0) {
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return saveInPlace(path, target, bytes, errorOut);
-        }
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    bool ok = ::fchmod(fd, mode) == 0 && writeAllAt(fd, bytes) && ::fsync(fd) == 0;
-    int error = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        errorOut = systemError(kFailedToSaveDocument, path, error);
+    if (!replaceFile(path, serialize(criteria))) {
+        errorOut = systemError(kFailedToSaveDocument, path, errno);
         return false;
     }
     return true;
 }
 
 bool CriteriaFile::load(const std::string& path, SearchCriteria& criteria, std::string& errorOut) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    // Without waiting for a writer: a FIFO, like anything but a regular file, is no
+    // criteria file.
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) {
         errorOut = systemError(kFailedToOpenDocument, path, errno);
         return false;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
-        ::close(fd);
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
         errorOut = kUnexpectedFileFormat;
         return false;
     }
     std::string bytes;
-    if (!readAll(fd, bytes)) {
-        const int error = errno;
-        ::close(fd);
-        errorOut = error == EFBIG ? std::string(kUnexpectedFileFormat)
-                                  : systemError(kFailedToOpenDocument, path, error);
+    if (!readAll(fd.get(), bytes, static_cast<std::size_t>(kMaxFileSize))) {
+        errorOut = errno == EFBIG ? std::string(kUnexpectedFileFormat)
+                                  : systemError(kFailedToOpenDocument, path, errno);
         return false;
     }
-    ::close(fd);
     return deserialize(bytes, criteria, errorOut);
 }
 

@@ -18,7 +18,18 @@ std::string valueName(int index) {
 HistoryList::HistoryList(SettingsStore& store, std::string section)
     : store_(store), section_(std::move(section)) {}
 
+void HistoryList::loadOnce() const {
+    if (!loaded_)
+        const_cast<HistoryList*>(this)->load();
+}
+
+const std::deque<std::string>& HistoryList::entries() const {
+    loadOnce();
+    return entries_;
+}
+
 void HistoryList::load() {
+    loaded_ = true;
     entries_.clear();
     for (int i = 1; i <= kLimit; ++i) {
         auto value = store_.findText(section_, valueName(i));
@@ -37,6 +48,8 @@ void HistoryList::add(std::string_view text) {
     if (std::any_of(fixedEntries_.begin(), fixedEntries_.end(), sameText))
         return;
 
+    // The entries stored are kept behind the new one.
+    loadOnce();
     auto existing = std::find_if(entries_.begin(), entries_.end(), sameText);
     if (existing != entries_.end())
         entries_.erase(existing);
@@ -60,6 +73,7 @@ bool HistoryList::clear() {
 }
 
 std::vector<std::string> HistoryList::items(bool withFixed) const {
+    loadOnce();
     std::vector<std::string> result;
     if (withFixed)
         result = fixedEntries_;

@@ -1,9 +1,11 @@
 // A most-recent-first list of at most 20 texts kept in one settings section (values "1",
-// "2", ...), with optional fixed entries that are shown first but never stored.
+// "2", ...), with optional fixed entries that are shown first but never stored. The
+// section is read when the list is first asked for its entries or changed, so a run that
+// never shows a history never reads it.
 //
 //   HistoryList folders(store, kRecentFoldersSection);
 //   folders.setFixedEntries({label, "/", "/home/"});
-//   folders.load();
+//   folders.load();                 // reads the section again
 //   folders.add("/data/");          // rewrites the section
 //   combo.addItems(folders.items(/*withFixed=*/true));
 #pragma once
@@ -40,16 +42,20 @@ class HistoryList {
         fixedEntries_ = std::move(fixedEntries);
     }
     const std::vector<std::string>& fixedEntries() const { return fixedEntries_; }
-    const std::deque<std::string>& entries() const { return entries_; }
+    const std::deque<std::string>& entries() const;
     const std::string& section() const { return section_; }
 
     // What a drop-down lists: the fixed entries (when asked for), then the entries.
     std::vector<std::string> items(bool withFixed) const;
 
   private:
+    // Reads the section unless that was done.
+    void loadOnce() const;
+
     SettingsStore& store_;
     std::string section_;
-    std::deque<std::string> entries_;
+    mutable std::deque<std::string> entries_;
+    mutable bool loaded_ = false;
     std::vector<std::string> fixedEntries_;
 };
 

@@ -9,6 +9,9 @@
 #include "engine/ResultsStore.h"
 #include "engine/SearchCriteria.h"
 #include "engine/Text.h"
+#include "platform/posix/FileBytes.h"
+#include "platform/posix/FileReplacement.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace scoutwell {
 namespace {
@@ -23,20 +26,6 @@ void appendWithCrLf(std::string_view text, std::string& out) {
         out += "\r\n";
     }
     out.append(text, start, std::string_view::npos);
-}
-
-// Loops over short writes and interrupted calls; false with errno set on a failure.
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 }  // namespace
@@ -69,8 +58,7 @@ void ResultWriter::writeItem(FoundItem& item, SearchExpression& expression,
                              const SearchCriteria& criteria, std::string& out) const {
     if (withFileNames_) {
         if (format_ == ResultFormat::kText) {
-            out += item.summaryText();
-            out += '\n';
+            item.writeSummary(out);
         } else {
             item.writeRow(out, separator());
         }
@@ -105,16 +93,18 @@ std::string ResultWriter::format(const ResultsStore& store, SearchExpression& ex
 
 bool writeResultFile(const std::string& path, std::string_view bytes, bool overwrite,
                      std::string& errorOut) {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (overwrite ? O_TRUNC : O_APPEND);
-    const int fd = ::open(path.c_str(), flags, 0666);
-    if (fd < 0) {
+    // Replacing a file goes through a replacement; appending writes to the file itself.
+    FileReplacement replacement;
+    UniqueFd appended;
+    if (overwrite
+            ? !replacement.open(path)
+            : !(appended = UniqueFd(::open(
+                    path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0666)))) {
         errorOut = text::format(kUnableToOpenForWriting, path.c_str());
         return false;
     }
-    bool ok = writeAll(fd, bytes);
-    if (::close(fd) != 0)
-        ok = false;
-    if (!ok) {
+    if (!writeAll(overwrite ? replacement.fd() : appended.get(), bytes) ||
+        !(overwrite ? replacement.commit() : appended.close())) {
         errorOut = kWritingToFileFailed;
         return false;
     }

@@ -2,7 +2,8 @@
 // and the unattended mode (straight to its output file, item by item).
 //
 // There is no header line and nothing is quoted: a separator inside a path or a line is
-// written as it is. Every line ends with CR LF.
+// written as it is. Every line ends with CR LF. A path cannot break a row: its control
+// bytes and backslashes are escaped (FoundItem::writeRow says how).
 //
 //   ResultWriter writer(ResultFormat::kCommaSeparated, /*withFileNames=*/true,
 //                       /*withContents=*/true);
@@ -74,9 +75,9 @@ class ResultWriter {
     bool withContents_;
 };
 
-// Writes `bytes` to the file at `path`, creating it when missing and either truncating it
-// or appending to it. On false `errorOut` holds the message to show; a failed write
-// leaves what was written so far.
+// Writes `bytes` to the file at `path`: replacing it as a whole (an existing file stays as
+// it was when the write fails), or appending to it (creating it when missing; a failed
+// write leaves what was appended so far). On false `errorOut` holds the message to show.
 bool writeResultFile(const std::string& path, std::string_view bytes, bool overwrite,
                      std::string& errorOut);
 

@@ -11,6 +11,7 @@
 #include "app/core/CcpException.h"
 #include "app/core/ResultWriter.h"
 #include "engine/Text.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace scoutwell {
 namespace {
@@ -19,23 +20,15 @@ namespace {
 class FileLock {
   public:
     explicit FileLock(const std::string& path)
-        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666)) {
-        if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
+        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666)) {
+        if (fd_ && ::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0)
+            fd_.reset();
     }
-    ~FileLock() {
-        if (fd_ >= 0)
-            ::close(fd_);  // releases the lock
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
 
-    bool held() const { return fd_ >= 0; }
+    bool held() const { return static_cast<bool>(fd_); }
 
   private:
-    int fd_;
+    UniqueFd fd_;  // closing it releases the lock
 };
 
 }  // namespace

@@ -1,15 +1,12 @@
 #include "app/core/UnattendedSearch.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "app/core/ResultWriter.h"
 #include "app/core/Settings.h"
 #include "engine/Messages.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchEngine.h"
 #include "engine/Text.h"
+#include "platform/posix/FileReplacement.h"
 
 namespace scoutwell {
 
@@ -23,9 +20,11 @@ int runUnattendedSearch(const Application& app, int commandLineProblems) {
     app.options.applyTo(criteria, app.startingUp);
     SearchEngine engine(&criteria, /*notifier=*/nullptr);
 
+    // The output replaces the file as a whole: a run that cannot start or cannot write
+    // leaves an earlier output as it was.
     const std::string& path = app.options.outputFile;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    FileReplacement output;
+    if (!output.open(path, /*waitForReader=*/true)) {
         showMessage(text::format(kUnableToOpenForWriting, path.c_str()));
         return kExitCouldNotRun;
     }
@@ -34,7 +33,6 @@ int runUnattendedSearch(const Application& app, int commandLineProblems) {
     std::string error;
     if (!criteria.prepare(error)) {
         showMessage(error);
-        ::close(fd);
         return kExitCouldNotRun;
     }
     SearchExpression contents;
@@ -43,16 +41,16 @@ int runUnattendedSearch(const Application& app, int commandLineProblems) {
     std::size_t written = 0;
     bool failed = false;
     {
-        ResultStreamWriter writer(fd, contents, criteria);
+        ResultStreamWriter writer(output.fd(), contents, criteria);
         criteria.sink = &writer;
         engine.run();
         criteria.sink = nullptr;
         failed = !writer.flush();
         written = writer.itemCount();
     }
-    if (::close(fd) != 0 && errno != EINTR)
-        failed = true;
-    if (failed) {
+    // The rows of a run the engine ended early are kept: the exit status says they are
+    // not all there is.
+    if (failed || !output.commit()) {
         showMessage(kWritingToFileFailed);
         return kExitCouldNotRun;
     }

@@ -28,8 +28,10 @@ QString qText(const char* text) {
 std::string testRegExp(const std::string& pattern, bool matchCase, const std::string& subject,
                        std::string& errorOut) {
     SearchExpression expression;
-    if (!expression.set(pattern, matchCase, /*compileNow=*/true, &errorOut))
+    if (!expression.set(pattern, matchCase, /*compileNow=*/true, &errorOut)) {
+        errorOut += std::string("\n") + kPlainTextHint;
         return {};
+    }
     int start = 0;
     int length = 0;
     if (expression.find(subject, start, length))

@@ -20,7 +20,10 @@ bool displayAvailable() {
 
 }  // namespace
 
-ProgramStart::ProgramStart(int argc, char** argv) : app(settings) {
+ProgramStart::ProgramStart(int argc, char** argv, QtSettingsStore::OnlySections settingsRead)
+    : settings(settingsRead.names.empty() ? QtSettingsStore()
+                                          : QtSettingsStore(std::move(settingsRead))),
+      app(settings) {
     std::setlocale(LC_ALL, "");
     setFileSystem(&fileSystem);
     app.init();

@@ -35,8 +35,9 @@ enum class StartPath {
 
 class ProgramStart {
   public:
-    // Installs the file system and parses the command line.
-    ProgramStart(int argc, char** argv);
+    // Installs the file system and parses the command line. Only the settings sections
+    // named are read, all of them when none is.
+    ProgramStart(int argc, char** argv, QtSettingsStore::OnlySections settingsRead = {});
     ~ProgramStart();
     ProgramStart(const ProgramStart&) = delete;
     ProgramStart& operator=(const ProgramStart&) = delete;

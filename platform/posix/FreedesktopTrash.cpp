@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/posix/FileBytes.h"
 #include "platform/posix/FileUrl.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace scoutwell {
 
@@ -67,9 +69,9 @@ std::string topDirOf(const std::string& path, dev_t device) {
 }
 
 // The trash on the file system of a file outside the home's, or empty when none can be
-// used there.
-std::string volumeTrashFor(const std::string& path, dev_t device) {
-    std::string top = topDirOf(path, device);
+// used there; `top` becomes the file system's top folder, ending with '/'.
+std::string volumeTrashFor(const std::string& path, dev_t device, std::string& top) {
+    top = topDirOf(path, device);
     if (top != "/")
         top += '/';
     const std::string uid = std::to_string(::getuid());
@@ -96,40 +98,29 @@ std::string deletionDate() {
     return text;
 }
 
-bool writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Moves the file into `trash`, which lies on the file's own file system.
-bool moveInto(const std::string& trash, const std::string& path, const std::string& name) {
+// Moves the file into `trash`, which lies on the file's own file system; its info names
+// it as `origin`.
+bool moveInto(const std::string& trash, const std::string& path, const std::string& name,
+              std::string_view origin) {
     const std::string files = trash + "/files/";
     const std::string info = trash + "/info/";
     if (!makeFolders(trash + "/files") || !makeFolders(trash + "/info"))
         return false;
-    const std::string contents =
-        "[Trash Info]\nPath=" + percentEncodePath(path) + "\nDeletionDate=" + deletionDate() + "\n";
+    const std::string contents = "[Trash Info]\nPath=" + percentEncodePath(origin) +
+                                 "\nDeletionDate=" + deletionDate() + "\n";
     for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {
         const std::string unique = attempt == 1 ? name : name + "." + std::to_string(attempt);
         const std::string infoPath = info + unique + ".trashinfo";
         // The info file is made exclusively first: it reserves the name against another
         // program trashing at the same moment.
-        const int fd = ::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) {
+        UniqueFd fd(::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!fd) {
             if (errno == EEXIST)
                 continue;
             return false;
         }
-        const bool written = writeAll(fd, contents);
-        const bool closed = ::close(fd) == 0;
+        const bool written = writeAll(fd.get(), contents);
+        const bool closed = fd.close();
         const std::string target = files + unique;
         struct stat st {};
         if (written && closed && ::lstat(target.c_str(), &st) == 0) {
@@ -169,14 +160,17 @@ bool moveToTrash(const std::string& path) {
     const std::string home = dataHome();
     struct stat homeStat {};
     if (makeFolders(home) && ::stat(home.c_str(), &homeStat) == 0 && homeStat.st_dev == file.st_dev)
-        return moveInto(homeTrashPath(), source, name);
+        return moveInto(homeTrashPath(), source, name, source);
 
-    const std::string trash = volumeTrashFor(source, file.st_dev);
+    std::string top;
+    const std::string trash = volumeTrashFor(source, file.st_dev, top);
     if (trash.empty()) {
         errno = EXDEV;
         return false;
     }
-    return moveInto(trash, source, name);
+    // A volume's trash names files from its top folder, so that they can be restored
+    // wherever the volume is mounted next time.
+    return moveInto(trash, source, name, std::string_view(source).substr(top.size()));
 }
 
 }  // namespace scoutwell

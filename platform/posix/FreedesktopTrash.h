@@ -16,9 +16,10 @@ namespace scoutwell {
 // The home trash folder for the current environment, without a trailing '/'.
 std::string homeTrashPath();
 
-// Writes info/NAME.trashinfo (the original path and the deletion date) and renames the
-// file to files/NAME, NAME being unique in that trash. False, with errno set and no
-// trace left behind, when the file could not be trashed.
+// Writes info/NAME.trashinfo (the original path, relative to the volume's top folder in a
+// volume's trash, and the deletion date) and renames the file to files/NAME, NAME being
+// unique in that trash. False, with errno set and no trace left behind, when the file
+// could not be trashed.
 bool moveToTrash(const std::string& path);
 
 }  // namespace scoutwell

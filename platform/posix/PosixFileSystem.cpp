@@ -19,6 +19,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/posix/UniqueFd.h"
+#include "platform/posix/WrittenFiles.h"
+
 namespace scoutwell {
 namespace {
 
@@ -49,12 +52,12 @@ bool isRemovableBlockDevice(unsigned major, unsigned minor) {
 // Opens `path` one component at a time, each relative to the folder before it, so that a
 // path longer than the kernel takes in one piece still opens. Only the last component
 // gets `flags`; links along the way are followed as open() would.
-int openByComponents(const std::string& path, int flags) {
-    int dirFd = path.starts_with('/') ? ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                                      : ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+UniqueFd openByComponents(const std::string& path, int flags) {
+    UniqueFd dir(path.starts_with('/') ? ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                       : ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     std::size_t at = 0;
     std::string component;
-    while (dirFd >= 0) {
+    while (dir) {
         while (at < path.size() && path[at] == '/')
             ++at;
         std::size_t end = path.find('/', at);
@@ -66,20 +69,19 @@ int openByComponents(const std::string& path, int flags) {
         const bool last = rest == path.size();
         component.assign(path, at, end - at);
         const char* name = component.empty() ? "." : component.c_str();
-        const int fd = ::openat(dirFd, name, last ? flags : O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::close(dirFd);
+        UniqueFd fd(::openat(dir.get(), name, last ? flags : O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (last)
             return fd;
-        dirFd = fd;
+        dir = std::move(fd);
         at = rest;
     }
-    return -1;
+    return UniqueFd();
 }
 
 // open(), and for a path too long for it, openByComponents().
-int openPath(const std::string& path, int flags) {
-    const int fd = ::open(path.c_str(), flags);
-    if (fd >= 0 || errno != ENAMETOOLONG)
+UniqueFd openPath(const std::string& path, int flags) {
+    UniqueFd fd(::open(path.c_str(), flags));
+    if (fd || errno != ENAMETOOLONG)
         return fd;
     return openByComponents(path, flags);
 }
@@ -95,21 +97,16 @@ constexpr std::int64_t kAdviceThreshold = 64 * 1024;
 
 class PosixReadableFile : public ReadableFile {
   public:
-    // `size` is the file's size when it was opened, or -1 when its reads alone tell where
-    // it ends (pseudo files claim sizes they do not hold).
-    PosixReadableFile(int fd, std::size_t limit, std::int64_t size)
-        : fd_(fd), remaining_(limit), size_(size) {}
-    ~PosixReadableFile() override { ::close(fd_); }
+    // At most `limit` bytes are read.
+    PosixReadableFile(UniqueFd fd, std::size_t limit) : fd_(std::move(fd)), remaining_(limit) {}
 
     long read(char* buffer, std::size_t size) override {
         size = std::min(size, remaining_);
         std::size_t got = 0;
         // A short read from a regular file only means the end; keep reading until the
-        // chunk is full so chunk boundaries do not depend on the kernel. Once a short read
-        // has reached the size the file had when opened, the read that would return 0 is
-        // saved: that is most of the reads on a tree of small files.
+        // chunk is full so chunk boundaries do not depend on the kernel.
         while (got < size) {
-            const ssize_t n = ::read(fd_, buffer + got, size - got);
+            const ssize_t n = ::read(fd_.get(), buffer + got, size - got);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -120,35 +117,36 @@ class PosixReadableFile : public ReadableFile {
             if (n == 0)
                 break;
             got += static_cast<std::size_t>(n);
-            offset_ += n;
-            if (size_ >= 0 && offset_ >= size_ && got < size)
-                break;
         }
         remaining_ -= got;
         return static_cast<long>(got);
     }
 
   private:
-    int fd_;
+    UniqueFd fd_;
     std::size_t remaining_;  // bytes the scan may still read
-    std::int64_t size_;
-    std::int64_t offset_ = 0;
 };
 
-// The scan's file on an open descriptor: regular files only, described in `st`. Reads of
-// files in pseudo file systems are bounded.
-std::unique_ptr<ReadableFile> scanFileOf(int fd, const struct stat& st, FileSystemKind kind) {
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
+// The scan's file on an open descriptor: regular files only, described in `st`, and never
+// one this process is writing. Where the file system's sizes can be trusted, a file is
+// read up to the size it had when opened: a file that grows meanwhile (a log being
+// appended to, an output being written) cannot keep the scan going. Elsewhere its reads
+// tell where it ends, bounded in pseudo file systems.
+std::unique_ptr<ReadableFile> scanFileOf(UniqueFd fd, const struct stat& st, FileSystemKind kind) {
+    if (!S_ISREG(st.st_mode) || isWrittenFile(st.st_dev, st.st_ino)) {
+        errno = 0;  // left out, not failed
         return nullptr;
     }
     if (st.st_size > kAdviceThreshold)
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    std::size_t limit = std::numeric_limits<std::size_t>::max();
     if (kind == FileSystemKind::kPseudo)
-        return std::make_unique<PosixReadableFile>(fd, kPseudoFileReadLimit, -1);
-    const std::int64_t size =
-        kind == FileSystemKind::kExactSizes ? static_cast<std::int64_t>(st.st_size) : -1;
-    return std::make_unique<PosixReadableFile>(fd, std::numeric_limits<std::size_t>::max(), size);
+        limit = kPseudoFileReadLimit;
+    else if (kind == FileSystemKind::kExactSizes)
+        limit = static_cast<std::size_t>(st.st_size);
+    // Reading up to the size saves the read that would only report the end: most of the
+    // reads on a tree of small files.
+    return std::make_unique<PosixReadableFile>(std::move(fd), limit);
 }
 
 // getdents64 buffers shared by the folders of one walk. A walk closes a folder's
@@ -183,12 +181,12 @@ struct FolderIdentity {
 // openat after the enumeration has ended.
 class PosixDirectory : public Directory {
   public:
-    PosixDirectory(PosixFileSystem& fs, std::shared_ptr<EntryBuffers> buffers, int fd,
+    PosixDirectory(PosixFileSystem& fs, std::shared_ptr<EntryBuffers> buffers, UniqueFd fd,
                    std::string path, std::shared_ptr<const FolderIdentity> identity,
                    dev_t rootDevice, bool stayOnFileSystem, bool rootIsPseudo)
         : fs_(fs),
           buffers_(std::move(buffers)),
-          fd_(fd),
+          fd_(std::move(fd)),
           path_(std::move(path)),
           identity_(std::move(identity)),
           device_(identity_->device),
@@ -196,11 +194,7 @@ class PosixDirectory : public Directory {
           stay_(stayOnFileSystem),
           rootIsPseudo_(rootIsPseudo) {}
 
-    ~PosixDirectory() override {
-        buffers_->give(std::move(buffer_));
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
+    ~PosixDirectory() override { buffers_->give(std::move(buffer_)); }
 
     bool next(std::string_view& name, EntryType& type) override {
         if (ended_)
@@ -210,7 +204,7 @@ class PosixDirectory : public Directory {
         for (;;) {
             if (at_ >= filled_) {
                 errno = 0;
-                const ssize_t n = ::getdents64(fd_, buffer_.get(), EntryBuffers::kSize);
+                const ssize_t n = ::getdents64(fd_.get(), buffer_.get(), EntryBuffers::kSize);
                 if (n <= 0) {
                     endEnumeration();
                     return false;
@@ -231,7 +225,8 @@ class PosixDirectory : public Directory {
 
     bool stat(std::string_view name, EntryInfo& info) override {
         struct stat st;
-        if (!statName(name, st))
+        // A file this process is writing is not there for a search.
+        if (!statName(name, st) || isWrittenFile(st.st_dev, st.st_ino))
             return false;
         info.size = static_cast<std::uint64_t>(st.st_size);
         info.modified = modifiedOf(st);
@@ -241,18 +236,14 @@ class PosixDirectory : public Directory {
 
     std::unique_ptr<Directory> openSubfolder(std::string_view name) override {
         struct stat st;
-        const int fd = openEntry(name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, st);
-        if (fd < 0)
+        UniqueFd fd = openEntry(name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, st);
+        if (!fd)
             return nullptr;
-        if (st.st_dev != device_) {
-            if (stay_ && st.st_dev != rootDevice_) {
-                ::close(fd);
-                return nullptr;
-            }
-            if (!rootIsPseudo_ && isPseudoFileSystem(fs_.fsTypeOfDevice(st.st_dev))) {
-                ::close(fd);
-                return nullptr;
-            }
+        if (st.st_dev != device_ &&
+            ((stay_ && st.st_dev != rootDevice_) ||
+             (!rootIsPseudo_ && isPseudoFileSystem(fs_.fsTypeOfDevice(st.st_dev))))) {
+            errno = 0;  // left out, not failed
+            return nullptr;
         }
         std::string path;
         path.reserve(path_.size() + nameBuffer_.size() + 1);
@@ -261,7 +252,7 @@ class PosixDirectory : public Directory {
         path += '/';
         auto identity =
             std::make_shared<const FolderIdentity>(FolderIdentity{st.st_dev, st.st_ino, identity_});
-        return std::make_unique<PosixDirectory>(fs_, buffers_, fd, std::move(path),
+        return std::make_unique<PosixDirectory>(fs_, buffers_, std::move(fd), std::move(path),
                                                 std::move(identity), rootDevice_, stay_,
                                                 rootIsPseudo_);
     }
@@ -270,21 +261,19 @@ class PosixDirectory : public Directory {
         const std::shared_ptr<const FolderIdentity>& parent = identity_->parent;
         if (!parent || path_.size() < 2)
             return nullptr;
-        const int fd = ::openat(fd_, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
+        UniqueFd fd(::openat(fd_.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!fd)
             return nullptr;
         struct stat st;
-        if (::fstat(fd, &st) != 0 || st.st_dev != parent->device || st.st_ino != parent->inode) {
-            ::close(fd);
-            return nullptr;
-        }
         const std::size_t slash = path_.rfind('/', path_.size() - 2);
-        if (slash == std::string::npos) {
-            ::close(fd);
+        if (::fstat(fd.get(), &st) != 0 || st.st_dev != parent->device ||
+            st.st_ino != parent->inode || slash == std::string::npos) {
+            errno = 0;  // the caller opens it by its names instead
             return nullptr;
         }
-        return std::make_unique<PosixDirectory>(fs_, buffers_, fd, path_.substr(0, slash + 1),
-                                                parent, rootDevice_, stay_, rootIsPseudo_);
+        return std::make_unique<PosixDirectory>(fs_, buffers_, std::move(fd),
+                                                path_.substr(0, slash + 1), parent, rootDevice_,
+                                                stay_, rootIsPseudo_);
     }
 
     bool close() override {
@@ -294,24 +283,22 @@ class PosixDirectory : public Directory {
 
     std::unique_ptr<ReadableFile> openFile(std::string_view name, EntryInfo& info) override {
         struct stat st;
-        const int fd = openEntry(name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, st);
-        if (fd < 0)
+        UniqueFd fd = openEntry(name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, st);
+        if (!fd)
             return nullptr;
         info.size = static_cast<std::uint64_t>(st.st_size);
         info.modified = modifiedOf(st);
         info.isDirectory = false;
-        return scanFileOf(fd, st, kindOf(st.st_dev));
+        return scanFileOf(std::move(fd), st, kindOf(st.st_dev));
     }
 
   private:
-    // Opens an entry of this folder and describes what was opened; -1 on a failure.
-    int openEntry(std::string_view name, int flags, struct stat& st) {
+    // Opens an entry of this folder and describes what was opened; none on a failure.
+    UniqueFd openEntry(std::string_view name, int flags, struct stat& st) {
         nameBuffer_.assign(name);
-        const int fd = ::openat(fd_, nameBuffer_.c_str(), flags);
-        if (fd >= 0 && ::fstat(fd, &st) != 0) {
-            ::close(fd);
-            return -1;
-        }
+        UniqueFd fd(::openat(fd_.get(), nameBuffer_.c_str(), flags));
+        if (fd && ::fstat(fd.get(), &st) != 0)
+            fd.reset();
         return fd;
     }
 
@@ -330,7 +317,7 @@ class PosixDirectory : public Directory {
 
     bool statName(std::string_view name, struct stat& st) {
         nameBuffer_.assign(name);
-        return ::fstatat(fd_, nameBuffer_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        return ::fstatat(fd_.get(), nameBuffer_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     }
 
     EntryType typeOf(const char* name, unsigned char dType) {
@@ -364,7 +351,7 @@ class PosixDirectory : public Directory {
     std::size_t filled_ = 0;
     std::size_t at_ = 0;
     bool ended_ = false;
-    int fd_;
+    UniqueFd fd_;
     std::string path_;
     std::shared_ptr<const FolderIdentity> identity_;
     dev_t device_;
@@ -379,21 +366,17 @@ class PosixDirectory : public Directory {
 
 std::unique_ptr<Directory> PosixFileSystem::openFolder(const std::string& path,
                                                        bool stayOnFileSystem) {
-    const int fd = openPath(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
+    UniqueFd fd = openPath(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
+    if (!fd || ::fstat(fd.get(), &st) != 0)
         return nullptr;
-    }
     std::string folder = path;
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     const bool rootIsPseudo = isPseudoFileSystem(fsTypeOfDevice(st.st_dev));
     auto identity =
         std::make_shared<const FolderIdentity>(FolderIdentity{st.st_dev, st.st_ino, nullptr});
-    return std::make_unique<PosixDirectory>(*this, std::make_shared<EntryBuffers>(), fd,
+    return std::make_unique<PosixDirectory>(*this, std::make_shared<EntryBuffers>(), std::move(fd),
                                             std::move(folder), std::move(identity), st.st_dev,
                                             stayOnFileSystem, rootIsPseudo);
 }
@@ -402,15 +385,11 @@ std::unique_ptr<ReadableFile> PosixFileSystem::openForScan(const std::string& fo
                                                            const std::string& name) {
     const std::string path = folder + name;
     // O_NONBLOCK: opening a FIFO must never wait for a writer.
-    const int fd = openPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
+    UniqueFd fd = openPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
+    if (!fd || ::fstat(fd.get(), &st) != 0)
         return nullptr;
-    }
-    return scanFileOf(fd, st, kindOfDevice(st.st_dev));
+    return scanFileOf(std::move(fd), st, kindOfDevice(st.st_dev));
 }
 
 FileSystemKind PosixFileSystem::kindOfDevice(unsigned long device) {

@@ -1,6 +1,8 @@
 // The engine's file system on Linux: folders enumerated on directory descriptors
 // (openat, getdents64, d_type; fstatat only when asked), links never followed by the walk,
-// only regular files opened for scanning, pseudo file systems never walked into.
+// only regular files opened for scanning, pseudo file systems never walked into, and the
+// files this process writes (WrittenFiles.h) never described nor opened. A file is read up
+// to the size it had when opened where the file system's sizes can be trusted.
 //
 //   PosixFileSystem fs;
 //   setFileSystem(&fs);

@@ -3,10 +3,19 @@
 // user's configuration folder). Sections are groups; value names are keys, as named.
 //
 // Needs no QCoreApplication. A damaged or unreadable file reads as empty, so every value
-// takes its default; writes report failure instead.
+// takes its default; writes report failure instead. Only the user's own file is read, never
+// a system-wide one, and only when it is a regular file: a FIFO, a device or a folder in
+// its place reads as empty, without waiting for a writer, and takes no writes.
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QMap>
+#include <QString>
+#include <QVariant>
 
 #include "app/core/SettingsStore.h"
 
@@ -16,7 +25,16 @@ namespace scoutwell {
 
 class QtSettingsStore : public SettingsStore {
   public:
+    // The sections a store reads, when not all of them.
+    struct OnlySections {
+        std::vector<std::string> names;
+    };
+
     QtSettingsStore();
+    // The user's store, of which only the values of the sections named are read: a run
+    // that needs a few options does not read, nor keep in memory, a history of any size.
+    // It takes no writes.
+    explicit QtSettingsStore(OnlySections only);
     // A store in the INI file at `filePath`, for tests and tools.
     explicit QtSettingsStore(const std::string& filePath);
     ~QtSettingsStore() override;
@@ -44,9 +62,17 @@ class QtSettingsStore : public SettingsStore {
     std::string fileName() const;
 
   private:
+    QtSettingsStore(const std::string& filePath,
+                    const std::optional<std::vector<std::string>>& sections);
     bool commit();
+    bool writable() const;
+    QVariant valueAt(const QString& key) const;
 
+    std::string fileName_;
+    // The file, where it is read whole and written; else null, and the values read kept
+    // in `snapshot_`.
     std::unique_ptr<QSettings> settings_;
+    QMap<QString, QVariant> snapshot_;
 };
 
 }  // namespace scoutwell

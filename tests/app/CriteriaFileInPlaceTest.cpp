@@ -169,6 +169,23 @@ TEST_F(CriteriaFileInPlaceTest, AFailedWriteInPlacePutsTheOldBytesBack) {
     EXPECT_EQ(readAll(path), oldBytes);
 }
 
+TEST_F(CriteriaFileInPlaceTest, AFileThatMayNotBeWrittenIsNotReplaced) {
+    giveFileToChildUser();
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(tree.path().c_str(), kNobody, kNoGroup), 0);
+    }
+    EXPECT_CHILD_PASSES(runAsOrdinaryUser([&]() -> std::string {
+        std::string error;
+        if (CriteriaFile::save(path, criteriaNamed("new"), error))
+            return "a read-only file was replaced";
+        if (error.find(std::strerror(EACCES)) == std::string::npos)
+            return "unexpected message: " + error;
+        return {};
+    }));
+    EXPECT_EQ(readAll(path), oldBytes);
+}
+
 TEST_F(CriteriaFileInPlaceTest, HardLinksAndOwnersSurviveASave) {
     const std::string second = tree.path("second name.srf");
     ASSERT_EQ(::link(path.c_str(), second.c_str()), 0);

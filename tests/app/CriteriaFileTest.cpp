@@ -380,7 +380,13 @@ TEST_F(CriteriaFileOnDiskTest, UnreadableOrDamagedFilesAreRefused) {
     std::ofstream(damaged) << "not a criteria file";
     EXPECT_FALSE(CriteriaFile::load(damaged, criteria, error));
     EXPECT_EQ(error, kUnexpectedFileFormat);
-    EXPECT_FALSE(CriteriaFile::load(dir_, criteria, error));  // a folder
+    // Anything but a regular file, read without waiting for a writer.
+    const std::string fifo = dir_ + "/fifo.srf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {dir_, fifo, std::string("/dev/zero")}) {
+        EXPECT_FALSE(CriteriaFile::load(path, criteria, error)) << path;
+        EXPECT_EQ(error, kUnexpectedFileFormat) << path;
+    }
     EXPECT_EQ(criteria.fileName, "keep");
 }
 

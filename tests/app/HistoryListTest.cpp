@@ -90,13 +90,25 @@ TEST(HistoryList, RewriteStopsAtFirstFailingWriteAndLeavesOlderValues) {
     EXPECT_EQ(entries(names), (Texts{"d", "a", "b", "c"}));
     EXPECT_EQ(stored(store, kRecentFileNameSection), (Texts{"d", "b", "c"}));
 
-    // Values beyond the current count are never removed by a rewrite.
+    // Values beyond the current count are never removed by a rewrite: here the list read
+    // ends at the missing value 3, and values 4 and 5 stay.
     MemorySettingsStore longer;
-    for (int i = 1; i <= 5; ++i)
-        longer.writeText(kRecentFileNameSection, std::to_string(i), "x");
+    for (int i : {1, 2, 4, 5})
+        longer.writeText(kRecentFileNameSection, std::to_string(i), "x" + std::to_string(i));
     HistoryList shortList(longer, kRecentFileNameSection);
     shortList.add("new");
-    EXPECT_EQ(stored(longer, kRecentFileNameSection), (Texts{"new", "x", "x", "x", "x"}));
+    EXPECT_EQ(stored(longer, kRecentFileNameSection), (Texts{"new", "x1", "x2", "x4", "x5"}));
+}
+
+TEST(HistoryList, IsReadWhenFirstNeededAndNeverWrittenOverUnread) {
+    MemorySettingsStore store;
+    store.writeText(kRecentFileNameSection, "1", "older");
+    store.writeText(kRecentFileNameSection, "2", "oldest");
+    HistoryList names(store, kRecentFileNameSection);
+    names.add("newest");
+    EXPECT_EQ(stored(store, kRecentFileNameSection), (Texts{"newest", "older", "oldest"}));
+    HistoryList shown(store, kRecentFileNameSection);
+    EXPECT_EQ(shown.items(/*withFixed=*/false), (Texts{"newest", "older", "oldest"}));
 }
 
 TEST(HistoryList, LoadStopsAtTheFirstMissingOrUnreadableValue) {

@@ -43,8 +43,53 @@ class QtSettingsStoreTest : public ::testing::Test {
 };
 
 TEST_F(QtSettingsStoreTest, DefaultStoreLivesUnderTheConfigurationFolder) {
+    std::filesystem::remove_all(kConfigHome + "/Kestrel_EXE");
     QtSettingsStore store;
     EXPECT_EQ(store.fileName(), kConfigHome + "/Kestrel_EXE/Scoutwell.conf");
+    // The first value written makes the folder and the file.
+    EXPECT_TRUE(writeSetting(store, kFrameX, 12));
+    EXPECT_EQ(readSetting(QtSettingsStore(), kFrameX), 12);
+    std::filesystem::remove_all(kConfigHome + "/Kestrel_EXE");
+}
+
+TEST_F(QtSettingsStoreTest, AnythingButARegularFileReadsAsEmptyWithoutWaiting) {
+    const std::string fifo = dir_ + "/fifo.conf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, dir_, std::string("/dev/zero")}) {
+        QtSettingsStore store(path);
+        EXPECT_EQ(readSetting(store, kFrameX), kFrameX.defaultValue) << path;
+        EXPECT_FALSE(writeSetting(store, kFrameX, 5)) << path;
+        EXPECT_FALSE(store.writeText(kRecentContainsSection, "1", "x")) << path;
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST_F(QtSettingsStoreTest, AStoreOfSomeSectionsReadsNothingElse) {
+    const std::string user = kConfigHome + "/Kestrel_EXE/Scoutwell.conf";
+    std::filesystem::create_directories(kConfigHome + "/Kestrel_EXE");
+    {
+        std::ofstream out(user);
+        out << "[RecentContains]\n1=" << std::string(3u << 20, 'h') << "\n2=older\n"
+            << "[Options]\nMatchFilenameCase = 1\nEOLMac=\"1\"\n"
+            << "[Window%20Settings]\nFrameWidth=700\n";
+    }
+    QtSettingsStore store(QtSettingsStore::OnlySections{{kOptionsSection}});
+    EXPECT_EQ(store.fileName(), user);
+    EXPECT_EQ(readSetting(store, kMatchFilenameCase), 1);
+    EXPECT_EQ(readSetting(store, kEolMac), 1);
+    EXPECT_EQ(store.valueNames(kOptionsSection),
+              (std::vector<std::string>{"EOLMac", "MatchFilenameCase"}));
+    EXPECT_FALSE(store.contains(kRecentContainsSection, "2"));
+    EXPECT_TRUE(store.valueNames(kRecentContainsSection).empty());
+    EXPECT_EQ(readSetting(store, kFrameWidth), kFrameWidth.defaultValue);
+    // It takes no writes, and the file stays as it was.
+    EXPECT_FALSE(writeSetting(store, kMatchFilenameCase, 0));
+    QtSettingsStore whole;
+    EXPECT_EQ(readSetting(whole, kMatchFilenameCase), 1);
+    EXPECT_EQ(whole.findText(kRecentContainsSection, "2"), "older");
+    std::filesystem::remove(user);
 }
 
 TEST_F(QtSettingsStoreTest, ValuesSurviveAReopen) {

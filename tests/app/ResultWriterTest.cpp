@@ -103,6 +103,42 @@ TEST_F(ResultWriterTest, WritesEachFormatByteForByte) {
     }
 }
 
+TEST_F(ResultWriterTest, NoPathOrLineCanBreakARow) {
+    const std::string& d = date_;
+    // A name holding a whole forged row, its hit line and the next row.
+    const std::string forged =
+        "decoy.txt\t1 KB\t2026-01-01 10:00:00\n1\tpassword=\xE2\x80\xA6 needle\n\nzz.txt";
+    const std::string escaped =
+        "decoy.txt\\x091 KB\\x092026-01-01 10:00:00\\x0A1\\x09password=\xE2\x80\xA6 "
+        "needle\\x0A\\x0Azz.txt";
+    struct Case {
+        std::string location, name, written;
+    };
+    const Case cases[] = {
+        {"/data/", forged, "/data/" + escaped},
+        {"/a\rb/", "c\x01\x1F\x7F.txt", "/a\\x0Db/c\\x01\\x1F\x7F.txt"},
+        // The backslash is doubled, so that "\x09" in a name stays apart from a TAB.
+        {"/win\\dir/", "a\\x09b", "/win\\\\dir/a\\\\x09b"},
+        // A path without control bytes or backslashes is written as it is.
+        {"/d\xE9j\xC3\xA0/", "a,b;c'd\" e .txt", "/d\xE9j\xC3\xA0/a,b;c'd\" e .txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        // A hit line that is the piece of an overlong line ends with its CR.
+        const auto item = file(c.location, c.name, 10, {HitLine("piece\r", 0, 1, 7)});
+        std::vector<FoundItem*> list{item.get()};
+        EXPECT_EQ(ResultWriter(ResultFormat::kTabSeparated, true, true)
+                      .format(list, expression_, contents_),
+                  c.written + "\t1 KB\t" + d + "\r\n7\tpiece\r\n\r\n");
+        EXPECT_EQ(ResultWriter(ResultFormat::kCommaSeparated, true, false)
+                      .format(list, expression_, contents_),
+                  c.written + ",1 KB," + d + "\r\n");
+        EXPECT_EQ(
+            ResultWriter(ResultFormat::kText, true, false).format(list, expression_, contents_),
+            c.written + "   (1 KB,  " + d + ")\r\n");
+    }
+}
+
 TEST_F(ResultWriterTest, FormatTableAndLineEnds) {
     EXPECT_STREQ(kResultFormats[0].name, "Text");
     EXPECT_STREQ(kResultFormats[1].extension, "csv");

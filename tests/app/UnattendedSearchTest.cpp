@@ -1,9 +1,13 @@
 // The unattended mode, run as the real program on trees built here, with no display.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <map>
 #include <set>
 
+#include "engine/SearchExpression.h"
 #include "support/RunProgram.h"
 #include "support/StoredGzip.h"
 #include "support/TempTree.h"
@@ -41,6 +45,16 @@ class UnattendedSearch : public ::testing::Test {
             start = lf + 1;
         }
         return out;
+    }
+
+    // The paths of the rows of an output file.
+    std::set<std::string> listedPaths(const std::string& out) {
+        std::set<std::string> paths;
+        for (const std::string& line : lines(testing::readFile(out))) {
+            if (line.starts_with('/'))
+                paths.insert(line.substr(0, line.find('\t')));
+        }
+        return paths;
     }
 
     TempTree home_;
@@ -82,12 +96,16 @@ TEST_F(UnattendedSearch, ExitStatusTellsWhatHappened) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(testing::readFile(out), "");
 
-    // Invalid criteria: the message on standard error, an empty output, no search.
+    // Invalid criteria: the message on standard error, no search, and an earlier output
+    // kept as it was.
     tree_.file("old.txt", "previous contents");
     r = scoutwell({"-o", tree_.path("old.txt"), "-d", tree_.path(), "-c", "(", "-s"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "scoutwell: The expression: ( is not valid\n");
-    EXPECT_EQ(testing::readFile(tree_.path("old.txt")), "");
+    EXPECT_EQ(r.err, std::string("scoutwell: The expression: ( is not valid\n"
+                                 "Unbalanced parenthesis at byte offset 0: this ( has no ) to "
+                                 "close it.\n") +
+                         kPlainTextHint + "\n");
+    EXPECT_EQ(testing::readFile(tree_.path("old.txt")), "previous contents");
 
     r = scoutwell({"-o", out, "-d", "relative/folder"});
     EXPECT_EQ(r.status, 2);
@@ -169,6 +187,107 @@ TEST_F(UnattendedSearch, AFileWithMillionsOfHitLinesIsWrittenInBoundedMemory) {
     EXPECT_EQ(rows[1], "1\tone hit");
 }
 #endif
+
+TEST_F(UnattendedSearch, AFileNameCannotForgeRows) {
+    const std::string forged =
+        "decoy.txt\t1 KB\t2026-01-01 10:00:00\n1\tpassword=\xE2\x80\xA6 needle\n\nzz.txt";
+    tree_.file(forged, "the needle\n");
+    tree_.touch(forged, 1700000000);
+    const std::string out = home_.path("out.txt");
+    const ProgramResult r = scoutwell({"-o", out, "-d", tree_.path(), "-c", "needle"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(lines(testing::readFile(out)),
+              (std::vector<std::string>{
+                  tree_.path() +
+                      "decoy.txt\\x091 KB\\x092026-01-01 10:00:00\\x0A1\\x09password=\xE2\x80\xA6 "
+                      "needle\\x0A\\x0Azz.txt\t1 KB\t2023-11-14 22:13:20",
+                  "1\tthe needle", ""}));
+}
+
+// A folder on a small file system of its own where root may mount one, so that a search
+// reading its own output fills 4 MB, not the disk; elsewhere a temporary folder.
+class SmallFolder {
+  public:
+    explicit SmallFolder(const std::string& fallback) : path_(fallback) {
+        if (::geteuid() != 0)
+            return;
+        char pattern[] = "/tmp/scoutwell-small-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr)
+            return;
+        if (::mount("tmpfs", pattern, "tmpfs", 0, "size=4m,mode=0755") != 0) {
+            ::rmdir(pattern);
+            return;
+        }
+        mounted_ = pattern;
+        path_ = mounted_ + "/";
+    }
+    ~SmallFolder() {
+        if (!mounted_.empty()) {
+            ::umount2(mounted_.c_str(), MNT_DETACH);
+            ::rmdir(mounted_.c_str());
+        }
+    }
+    SmallFolder(const SmallFolder&) = delete;
+    SmallFolder& operator=(const SmallFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+    std::string mounted_;
+};
+
+TEST_F(UnattendedSearch, TheOutputIsNeverSearched) {
+    const SmallFolder small(tree_.path());
+    const std::string& folder = small.path();
+    std::set<std::string> files;
+    for (int i = 0; i < 200; ++i) {
+        const std::string path = folder + "notes" + std::to_string(i) + ".txt";
+        std::ofstream(path) << "one\nTODO: item " << i << "\n";
+        files.insert(path);
+    }
+    // An earlier output in the same folder: a search of its rows would find TODO in them.
+    const std::string out = folder + "results.txt";
+    std::ofstream(out) << "a previous run's TODO\r\n";
+
+    // Even if the output were read, its size bound ends the run long before the disk
+    // fills: exit 2 and a missing row instead of a full file system.
+    const auto run = [&](const std::vector<std::string>& criteria) {
+        std::vector<std::string> args = {"--fsize=4000000", "--", testing::programPath("scoutwell"),
+                                         "-o", out};
+        args.insert(args.end(), criteria.begin(), criteria.end());
+        return testing::runProgram("/usr/bin/prlimit", args,
+                                   {{"HOME", home_.path()},
+                                    {"XDG_CONFIG_HOME", home_.path(".config")},
+                                    {"LANG", "C"},
+                                    {"PATH", "/usr/bin:/bin"}});
+    };
+    for (const auto& criteria : {std::vector<std::string>{"-d", folder, "-c", "TODO", "-s"},
+                                 std::vector<std::string>{"-d", folder, "-f", "*.txt*", "-s"}}) {
+        SCOPED_TRACE(criteria[3]);
+        const ProgramResult r = run(criteria);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(listedPaths(out), files);
+    }
+}
+
+TEST_F(UnattendedSearch, ASmallLimitOfOpenFilesLosesNoRow) {
+    std::set<std::string> files;
+    std::string chain;
+    for (int i = 0; i < 100; ++i)
+        files.insert(tree_.file("wide/f" + std::to_string(i) + ".txt", "needle\n"));
+    for (int level = 0; level < 17; ++level) {
+        files.insert(tree_.file("deep/" + chain + "n.txt", "needle\n"));
+        chain += "d/";
+    }
+    const std::string out = home_.path("out.txt");
+    const ProgramResult r = testing::runProgram(
+        "/usr/bin/prlimit",
+        {"--nofile=10", "--", testing::programPath("scoutwell"), "-o", out, "-d", tree_.path(),
+         "-c", "needle", "-s"},
+        {{"HOME", home_.path()}, {"XDG_CONFIG_HOME", home_.path(".config")}, {"LANG", "C"}});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(listedPaths(out), files);
+}
 
 TEST_F(UnattendedSearch, CommandLineMessagesGoToStandardError) {
     const std::string out = tree_.path("out.txt");
@@ -253,6 +372,13 @@ TEST_F(UnattendedSearch, RememberedOptionsApplyAndTheCommandLineWins) {
     EXPECT_EQ(lines(testing::readFile(out)).size(), 1u);  // case matters: lower.txt only
 
     r = scoutwell({"-o", out, "-d", tree_.path(), "-f", "*.txt", "-fmn"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(lines(testing::readFile(out)).size(), 2u);
+
+    // A FIFO in place of the settings file is read as no settings, without waiting.
+    std::filesystem::remove(home_.path(".config/Kestrel_EXE/Scoutwell.conf"));
+    home_.fifo(".config/Kestrel_EXE/Scoutwell.conf");
+    r = scoutwell({"-o", out, "-d", tree_.path(), "-f", "*.txt"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(lines(testing::readFile(out)).size(), 2u);
 }

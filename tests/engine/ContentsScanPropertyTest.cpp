@@ -125,6 +125,11 @@ class ContentsScanPropertyTest : public ::testing::Test {
                         EXPECT_EQ(file.hits[i].matchStart, want[i].matchStart);
                         EXPECT_EQ(file.hits[i].matchLength, want[i].matchLength);
                         ASSERT_EQ(file.hits[i].text, want[i].text);
+                        // No line end inside a hit line but the CR that ends a piece.
+                        const std::string& text = file.hits[i].text;
+                        EXPECT_EQ(text.find('\n'), std::string::npos);
+                        const std::size_t cr = text.find('\r');
+                        EXPECT_TRUE(cr == std::string::npos || cr + 1 == text.size());
                     }
                 }
             }

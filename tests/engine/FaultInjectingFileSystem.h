@@ -1,8 +1,11 @@
 // A file system over the installed one that runs an action just before a chosen call (the
 // n-th folder enumeration step, stat, subfolder open, open for scan or read), so that a
 // test can make an entry vanish, change permission or be replaced at exactly that moment,
-// and that can make a chosen read fail. Install it with FaultInjectingFileSystem::Installed.
+// and that can make a chosen read fail or chosen opens find no descriptor free. Install it
+// with FaultInjectingFileSystem::Installed.
 #pragma once
+
+#include <cerrno>
 
 #include <atomic>
 #include <functional>
@@ -51,19 +54,27 @@ class FaultInjectingFileSystem : public FileSystem {
     }
     // The n-th read (1-based, over all files) fails; so does every later read of that file.
     void failRead(int n) { failingRead_ = n; }
+    // Calls n to n + times - 1 of `call` (OpenFolder, OpenSubfolder or OpenForScan) find no
+    // descriptor free: they fail with EMFILE.
+    void exhaustDescriptors(Call call, int n, int times) {
+        std::lock_guard<std::mutex> g(lock_);
+        exhausted_[call] = {n, n + times};
+    }
     int count(Call call) {
         std::lock_guard<std::mutex> g(lock_);
         return counts_[call];
     }
 
     std::unique_ptr<Directory> openFolder(const std::string& path, bool stay) override {
-        arrive(Call::OpenFolder);
+        if (outOfDescriptors(Call::OpenFolder, arrive(Call::OpenFolder)))
+            return nullptr;
         auto dir = real_->openFolder(path, stay);
         return dir ? std::make_unique<FaultyDirectory>(*this, std::move(dir)) : nullptr;
     }
     std::unique_ptr<ReadableFile> openForScan(const std::string& folder,
                                               const std::string& name) override {
-        arrive(Call::OpenForScan, name);
+        if (outOfDescriptors(Call::OpenForScan, arrive(Call::OpenForScan, name)))
+            return nullptr;
         auto file = real_->openForScan(folder, name);
         return file ? std::make_unique<FaultyFile>(*this, std::move(file)) : nullptr;
     }
@@ -72,6 +83,16 @@ class FaultInjectingFileSystem : public FileSystem {
     std::vector<MountPoint> mounts() override { return real_->mounts(); }
 
   private:
+    // Whether the n-th call of `call` is to fail for want of descriptors; sets errno then.
+    bool outOfDescriptors(Call call, int n) {
+        std::lock_guard<std::mutex> g(lock_);
+        const auto it = exhausted_.find(call);
+        if (it == exhausted_.end() || n < it->second.first || n >= it->second.second)
+            return false;
+        errno = EMFILE;
+        return true;
+    }
+
     // Counts the call and runs its action, outside the lock so that it may take its time.
     int arrive(Call call, std::string_view name = {}) {
         std::function<void()> action;
@@ -109,7 +130,8 @@ class FaultInjectingFileSystem : public FileSystem {
             return real_->stat(name, info);
         }
         std::unique_ptr<Directory> openSubfolder(std::string_view name) override {
-            fs_.arrive(Call::OpenSubfolder, name);
+            if (fs_.outOfDescriptors(Call::OpenSubfolder, fs_.arrive(Call::OpenSubfolder, name)))
+                return nullptr;
             auto dir = real_->openSubfolder(name);
             return dir ? std::make_unique<FaultyDirectory>(fs_, std::move(dir)) : nullptr;
         }
@@ -144,6 +166,7 @@ class FaultInjectingFileSystem : public FileSystem {
     std::map<Call, int> counts_;
     std::map<std::pair<Call, int>, std::function<void()>> actions_;
     std::map<std::pair<Call, std::string>, std::function<void()>> entryActions_;
+    std::map<Call, std::pair<int, int>> exhausted_;  // calls [first, end) fail
     std::atomic<int> failingRead_{0};
 };
 

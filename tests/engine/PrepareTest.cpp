@@ -2,6 +2,7 @@
 
 #include "engine/Messages.h"
 #include "engine/SearchCriteria.h"
+#include "engine/SearchExpression.h"
 #include "support/TempTree.h"
 
 namespace scoutwell {
@@ -54,8 +55,16 @@ TEST(Prepare, ReportsTheFirstProblemWithItsText) {
     };
     const std::string ok = tree.path();
     const Case cases[] = {
-        {{ok}, "AB(", false, "", "The expression: ab( is not valid"},
-        {{ok}, "", true, "x**", "The expression: x** is not valid"},
+        // A file name is a regular expression only by the user's choice; containing text
+        // is one by default, so its message says how to search for the text as typed.
+        {{ok}, "AB(", false, "", "The expression: ab( is not valid\nUnbalanced parenthesis"},
+        {{ok},
+         "",
+         true,
+         "x**",
+         std::string("The expression: x** is not valid\nRepetition of a repetition at byte offset "
+                     "2: * cannot follow *, + or ?.\n") +
+             kPlainTextHint},
         {{"relative/"},
          "",
          true,

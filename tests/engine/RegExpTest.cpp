@@ -116,7 +116,48 @@ TEST(RegExp, RefusesInvalidExpressions) {
         RegExp re;
         EXPECT_EQ(re.compile(c.pattern), c.valid) << c.pattern;
         EXPECT_EQ(re.hasProgram(), c.valid) << c.pattern;
+        EXPECT_EQ(re.error() == RegExp::Error::None, c.valid) << c.pattern;
     }
+}
+
+TEST(RegExp, SaysWhatIsWrongAndAtWhichByte) {
+    using Error = RegExp::Error;
+    struct Case {
+        std::string pattern;
+        Error error;
+        std::size_t offset;
+    };
+    const Case cases[] = {
+        {"printf(", Error::UnclosedGroup, 6},
+        {"(a(b)", Error::UnclosedGroup, 0},
+        {"a(b)c)d", Error::UnopenedGroup, 5},
+        {"*a", Error::NothingToRepeat, 0},
+        {"ab|+c", Error::NothingToRepeat, 3},
+        {"x(?)", Error::NothingToRepeat, 2},
+        {"ab*?", Error::RepeatedRepeat, 3},
+        {"ab^*", Error::RepeatOfEmpty, 3},
+        {"x(a*)+", Error::RepeatOfEmpty, 5},
+        {"ab[cd", Error::UnclosedSet, 2},
+        {"[ab]c[^", Error::UnclosedSet, 5},
+        {"a[0-9z-a]", Error::ReversedRange, 5},
+        {"ab\\", Error::TrailingBackslash, 2},
+        {"(1)(2)(3)(4)(5)(6)(7)(8)(9)x(10)", Error::TooManyGroups, 28},
+        // The first fault in the pattern is the one reported.
+        {"a**(b", Error::RepeatedRepeat, 2},
+        // 6 bytes of nodes come before the literal's bytes.
+        {std::string(RegExp::kMaxProgramSize, 'a'), Error::TooLong, RegExp::kMaxProgramSize - 5},
+    };
+    for (const Case& c : cases) {
+        RegExp re;
+        EXPECT_FALSE(re.compile(c.pattern)) << c.pattern;
+        EXPECT_EQ(re.error(), c.error) << c.pattern;
+        EXPECT_EQ(re.errorOffset(), c.offset) << c.pattern;
+    }
+    // A later success forgets the fault.
+    RegExp re;
+    ASSERT_FALSE(re.compile("("));
+    ASSERT_TRUE(re.compile("()"));
+    EXPECT_EQ(re.error(), Error::None);
 }
 
 TEST(RegExp, FailedCompileDropsTheEarlierProgram) {

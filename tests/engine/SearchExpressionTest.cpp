@@ -36,11 +36,24 @@ TEST(SearchExpression, ReportsAnInvalidPatternInItsStoredForm) {
         const char* error;
     };
     const Case cases[] = {
-        {"A**", true, false, "The expression: A** is not valid"},
-        {"A**", false, false, "The expression: a** is not valid"},
+        {"A**", true, false,
+         "The expression: A** is not valid\n"
+         "Repetition of a repetition at byte offset 2: * cannot follow *, + or ?."},
+        {"A**", false, false,
+         "The expression: a** is not valid\n"
+         "Repetition of a repetition at byte offset 2: * cannot follow *, + or ?."},
         {"[Z-a]", true, true, ""},
-        {"[Z-a]", false, false, "The expression: [z-a] is not valid"},
+        {"[Z-a]", false, false,
+         "The expression: [z-a] is not valid\n"
+         "Reversed range at byte offset 1: z-a ends before it starts."},
         {"\\W", false, true, ""},
+        {"printf(\"%d\", n", true, false,
+         "The expression: printf(\"%d\", n is not valid\n"
+         "Unbalanced parenthesis at byte offset 6: this ( has no ) to close it."},
+        {"ends\\", true, false,
+         "The expression: ends\\ is not valid\n"
+         "Lone backslash at byte offset 4: a \\ must be followed by the character it stands "
+         "for (\\\\ for a backslash)."},
     };
     for (const Case& c : cases) {
         SearchExpression e;
@@ -49,6 +62,17 @@ TEST(SearchExpression, ReportsAnInvalidPatternInItsStoredForm) {
         EXPECT_EQ(e.compiled(), c.valid) << c.pattern;
         EXPECT_EQ(error, c.error) << c.pattern;
     }
+}
+
+TEST(SearchExpression, ShowsTheFirst200BytesOfALongInvalidPattern) {
+    // 199 ASCII bytes and a two-byte character across the cut: the character goes whole.
+    const std::string pattern = std::string(199, 'x') + "\xC3\xA9(" + std::string(100000, 'y');
+    SearchExpression e;
+    std::string error;
+    EXPECT_FALSE(e.set(pattern, /*matchCase=*/true, /*compileNow=*/true, &error));
+    EXPECT_EQ(error, "The expression: " + std::string(199, 'x') +
+                         "\u2026 is not valid\n"
+                         "Unbalanced parenthesis at byte offset 201: this ( has no ) to close it.");
 }
 
 TEST(SearchExpression, FindsInTheSubjectAsPassed) {

@@ -10,6 +10,7 @@
 #include "app/MessageCapture.h"
 #include "app/core/Settings.h"
 #include "app/gui/CTestRegExpDialog.h"
+#include "engine/SearchExpression.h"
 #include "framework/CommandIds.h"
 #include "views/CChildFrame.h"
 
@@ -85,7 +86,11 @@ TEST_F(TestRegExpDialogTest, AnInvalidExpressionIsReportedAndClearsTheResult) {
     MessageCapture messages;
     ASSERT_EQ(runTest(dialog, "b+", "abbbc", false), found(1, 3));
     EXPECT_EQ(runTest(dialog, "(", "abbbc", false), "");
-    EXPECT_EQ(messages.messages, (std::vector<std::string>{"The expression: ( is not valid"}));
+    EXPECT_EQ(messages.messages,
+              (std::vector<std::string>{
+                  std::string("The expression: ( is not valid\nUnbalanced parenthesis at byte "
+                              "offset 0: this ( has no ) to close it.\n") +
+                  kPlainTextHint}));
 }
 
 TEST_F(TestRegExpDialogTest, MatchCaseSurvivesReopeningThroughTheSettings) {

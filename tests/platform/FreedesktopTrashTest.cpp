@@ -1,7 +1,12 @@
 // Files go to the freedesktop Trash byte for byte, and one that cannot goes nowhere.
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -94,6 +99,35 @@ TEST_F(FreedesktopTrashTest, FilesGoToTheHomeTrashWithUniqueNamesAndTheirOrigin)
               std::string("[Trash Info]\nPath=\nDeletionDate=2026-12-08T10:00:00\n").size() +
                   fileUrlFromPath(odd).size() - 7);
     EXPECT_TRUE(exists(trash + "/info/r\xE9sum\xE9 1.txt.2.trashinfo"));
+}
+
+TEST_F(FreedesktopTrashTest, AVolumesTrashNamesFilesFromItsTopFolder) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a file system of its own needs root";
+    const std::string top = home.folder("volume");
+    if (::mount("tmpfs", top.c_str(), "tmpfs", 0, "size=1m,mode=0755") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    const struct Unmount {
+        std::string path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    } unmount{top};
+    const std::string uid = std::to_string(::getuid());
+    // Without an administrator's .Trash, then with a sticky one.
+    for (const bool shared : {false, true}) {
+        SCOPED_TRACE(shared);
+        if (shared) {
+            ASSERT_EQ(::mkdir((top + ".Trash").c_str(), 01777), 0);
+        }
+        const std::string file = top + "sub dir/r\xE9sum\xE9.txt";
+        std::filesystem::create_directories(top + "sub dir");
+        std::ofstream(file) << "x";
+        ASSERT_TRUE(moveToTrash(file)) << std::strerror(errno);
+        const std::string trash = shared ? top + ".Trash/" + uid : top + ".Trash-" + uid;
+        EXPECT_EQ(readAll(trash + "/files/r\xE9sum\xE9.txt"), "x");
+        const std::string info = readAll(trash + "/info/r\xE9sum\xE9.txt.trashinfo");
+        EXPECT_EQ(info.rfind("[Trash Info]\nPath=sub%20dir/r%E9sum%E9.txt\nDeletionDate=", 0), 0u)
+            << info;
+    }
 }
 
 TEST_F(FreedesktopTrashTest, AFileThatCannotBeTrashedStaysAndLeavesNoInfo) {

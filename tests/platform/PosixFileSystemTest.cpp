@@ -1,9 +1,14 @@
 #include "platform/posix/PosixFileSystem.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
 
+#include "platform/posix/WrittenFiles.h"
 #include "support/TempTree.h"
 
 namespace scoutwell {
@@ -140,6 +145,58 @@ TEST(PosixFileSystem, PseudoFilesAreReadOnlyUpToABound) {
     testing::TempTree tree;
     tree.file("big", std::string(3u << 20, 'x'));
     EXPECT_EQ(bytesReadForScan(fs, tree.path(), "big"), 3u << 20) << "ordinary files whole";
+}
+
+TEST(PosixFileSystem, AFileGrowingWhileReadIsReadUpToItsSizeWhenOpened) {
+    testing::TempTree tree;
+    const std::string path = tree.file("log", std::string(70000, 'a'));
+    PosixFileSystem fs;
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    if (fs.kindOfDevice(st.st_dev) != FileSystemKind::kExactSizes)
+        GTEST_SKIP() << "the temporary folder's file system does not report exact sizes";
+
+    std::unique_ptr<Directory> dir = fs.openFolder(tree.path(), /*stayOnFileSystem=*/false);
+    ASSERT_TRUE(dir);
+    EntryInfo info;
+    std::unique_ptr<ReadableFile> inFolder = dir->openFile("log", info);
+    std::unique_ptr<ReadableFile> byPath = fs.openForScan(tree.path(), "log");
+    ASSERT_TRUE(inFolder && byPath);
+    // Appended to after both opened: a writer that keeps up would keep a scan going.
+    std::ofstream(path, std::ios::app) << std::string(100000, 'b');
+    for (ReadableFile* file : {inFolder.get(), byPath.get()}) {
+        std::string buffer(50000, '\0');
+        std::string read;
+        for (long got; (got = file->read(buffer.data(), buffer.size())) > 0;)
+            read.append(buffer, 0, static_cast<std::size_t>(got));
+        EXPECT_EQ(read, std::string(70000, 'a'));
+    }
+}
+
+TEST(PosixFileSystem, FilesThisProcessWritesAreNeverDescribedNorOpened) {
+    testing::TempTree tree;
+    const std::string path = tree.file("out.txt", "needle");
+    tree.symlink("link", path);
+    ASSERT_EQ(::link(path.c_str(), tree.path("second").c_str()), 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    PosixFileSystem fs;
+    std::unique_ptr<Directory> dir = fs.openFolder(tree.path(), /*stayOnFileSystem=*/false);
+    ASSERT_TRUE(dir);
+    EntryInfo info;
+    for (const bool written : {true, false}) {
+        SCOPED_TRACE(written);
+        WrittenFile mark = written ? WrittenFile(st.st_dev, st.st_ino) : WrittenFile();
+        EXPECT_EQ(isWrittenFile(st.st_dev, st.st_ino), written);
+        for (const char* name : {"out.txt", "second"}) {
+            EXPECT_EQ(dir->stat(name, info), !written) << name;
+            EXPECT_EQ(dir->openFile(name, info) != nullptr, !written) << name;
+            EXPECT_EQ(fs.openForScan(tree.path(), name) != nullptr, !written) << name;
+        }
+        // A link is a file of its own to the walk, but scanning it reaches the output.
+        EXPECT_TRUE(dir->stat("link", info));
+        EXPECT_EQ(fs.openForScan(tree.path(), "link") != nullptr, !written);
+    }
 }
 
 TEST(PosixFileSystem, PseudoFileSystemsAreWalkedOnlyFromInside) {

@@ -44,6 +44,9 @@ inline ProgramResult runProgram(const std::string& program, const std::vector<st
     posix_spawn_file_actions_adddup2(&actions, outFd, 1);
     posix_spawn_file_actions_adddup2(&actions, errFd, 2);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    // The program starts with the three standard streams only, whatever the test runner
+    // left open: tests that count descriptors depend on it.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
 
     std::vector<std::string> argStrings{program};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
