@@ -39,9 +39,10 @@ inline constexpr const char* kStopButtonText = "Stop";
 inline constexpr const char* kExpertUserText = "E&xpert User";
 inline constexpr const char* kFilesFoundFormat = "%d %s";
 inline constexpr const char* kFilesFoundText = "file(s) found";
-// After the count, when compressed files could not be searched to their end.
+// After the count, when compressed files or documents could not be searched to their end.
 inline constexpr const char* kCutShortFormat =
-    "; %d compressed file(s) damaged or too large, searched only in part";
+    "; %d compressed file(s) or document(s) damaged, encrypted or too large, searched only in "
+    "part";
 inline constexpr const char* kInvalidTabFormat = "Invalid tab passed to setActiveCriteriaTab: %s";
 inline constexpr const char* kOutOfMemoryForPage = "Ran out of memory when trying to create dialog";
 inline constexpr const char* kCouldNotCreateSheet = "Could not create property sheet";
