@@ -16,6 +16,7 @@ struct ZipEntry {
     // When not empty, `data` is raw deflate data of this many bytes, with `crc`.
     std::uint64_t deflatedSize = 0;
     std::uint32_t crc = 0;
+    bool encrypted = false;  // flagged as encrypted (its bytes are not)
 };
 
 inline std::uint32_t crc32Of(std::string_view bytes) {
@@ -44,9 +45,9 @@ inline std::string zipOf(const std::vector<ZipEntry>& entries) {
         const auto header = [&](std::string& to, bool central) {
             putLittle(to, central ? 0x02014B50 : 0x04034B50, 4);
             if (central)
-                putLittle(to, 20, 2);  // made by
-            putLittle(to, 20, 2);      // needed
-            putLittle(to, 0, 2);       // flags
+                putLittle(to, 20, 2);               // made by
+            putLittle(to, 20, 2);                   // needed
+            putLittle(to, e.encrypted ? 1 : 0, 2);  // flags
             putLittle(to, deflated ? 8 : 0, 2);
             putLittle(to, 0, 4);  // time and date
             putLittle(to, crc, 4);
