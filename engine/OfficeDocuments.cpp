@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/DocumentDecoder.h"
@@ -596,6 +597,48 @@ class ElementFinder : public XmlHandler {
     std::string_view wanted_;
 };
 
+// The relationship ids (r:id) of a main part's `item` elements, in document order: the
+// order of a workbook's sheets (sheet) and of a presentation's slides (sldId).
+class RelationshipIds : public XmlHandler {
+  public:
+    explicit RelationshipIds(std::string_view item) : item_(item) {}
+    void startElement(std::string_view name, const xmlChar** attributes, int count) override {
+        if (name != item_)
+            return;
+        for (int i = 0; i < count; ++i) {
+            const xmlChar** a = attributes + 5 * i;
+            const char* uri = reinterpret_cast<const char*>(a[2]);
+            if (uri != nullptr &&
+                std::string_view(uri).find("relationships") != std::string_view::npos &&
+                reinterpret_cast<const char*>(a[0]) == std::string_view("id")) {
+                ids.emplace_back(reinterpret_cast<const char*>(a[3]),
+                                 static_cast<std::size_t>(a[4] - a[3]));
+            }
+        }
+    }
+    void endElement(std::string_view) override {}
+    void characters(std::string_view) override {}
+
+    std::vector<std::string> ids;
+
+  private:
+    std::string_view item_;
+};
+
+// A .rels part: each relationship's id and target.
+class Relationships : public XmlHandler {
+  public:
+    void startElement(std::string_view name, const xmlChar** attributes, int count) override {
+        if (name == "Relationship")
+            targets.emplace(attribute(attributes, count, "Id"),
+                            attribute(attributes, count, "Target"));
+    }
+    void endElement(std::string_view) override {}
+    void characters(std::string_view) override {}
+
+    std::unordered_map<std::string, std::string> targets;
+};
+
 // The number in a part's name after `prefix` ("ppt/slides/slide12.xml" is 12), or -1.
 long partNumber(std::string_view name, std::string_view prefix) {
     if (!name.starts_with(prefix) || !name.ends_with(".xml"))
@@ -709,10 +752,12 @@ class OfficeDecoder : public DocumentDecoder {
             numbered("word/header");
             numbered("word/footer");
             handler_ = std::make_unique<ParagraphHandler>();
-        } else if (find("ppt/presentation.xml") >= 0) {
-            numbered("ppt/slides/slide");
+        } else if (const long presentation = find("ppt/presentation.xml"); presentation >= 0) {
+            if (!ordered(names, static_cast<std::size_t>(presentation), "sldId",
+                         "ppt/_rels/presentation.xml.rels", "ppt/"))
+                numbered("ppt/slides/slide");
             handler_ = std::make_unique<ParagraphHandler>();
-        } else if (find("xl/workbook.xml") >= 0) {
+        } else if (const long workbook = find("xl/workbook.xml"); workbook >= 0) {
             if (const long shared = find("xl/sharedStrings.xml"); shared >= 0) {
                 SharedStringsHandler strings;
                 const TextEnd end = parseWhole(static_cast<std::size_t>(shared), strings);
@@ -722,12 +767,45 @@ class OfficeDecoder : public DocumentDecoder {
                     return TextEnd::kCutOff;
                 shared_ = std::move(strings.strings);
             }
-            numbered("xl/worksheets/sheet");
+            if (!ordered(names, static_cast<std::size_t>(workbook), "sheet",
+                         "xl/_rels/workbook.xml.rels", "xl/"))
+                numbered("xl/worksheets/sheet");
             handler_ = std::make_unique<SheetHandler>(shared_);
         } else {
             return TextEnd::kMalformed;
         }
         return TextEnd::kWhole;
+    }
+
+    // Plans the parts a main part lists with `item` elements, in its order, through its
+    // relationships part (targets are relative to `folder`). False when that gives nothing,
+    // and the parts are then taken in the order of their numbers.
+    bool ordered(const std::vector<std::string>& names, std::size_t main, std::string_view item,
+                 std::string_view relsName, std::string_view folder) {
+        const auto rels = std::find(names.begin(), names.end(), relsName);
+        if (rels == names.end())
+            return false;
+        RelationshipIds ids(item);
+        Relationships relationships;
+        if (parseWhole(main, ids) != TextEnd::kWhole ||
+            parseWhole(static_cast<std::size_t>(rels - names.begin()), relationships) !=
+                TextEnd::kWhole)
+            return false;
+        std::unordered_map<std::string_view, std::size_t> indexOf;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            indexOf.emplace(names[i], i);
+        const std::size_t planned = plan_.size();
+        for (const std::string& id : ids.ids) {
+            const auto relationship = relationships.targets.find(id);
+            if (relationship == relationships.targets.end())
+                continue;
+            const std::string& target = relationship->second;
+            const std::string path =
+                target.starts_with('/') ? target.substr(1) : std::string(folder) + target;
+            if (const auto at = indexOf.find(path); at != indexOf.end())
+                plan_.push_back(at->second);
+        }
+        return plan_.size() > planned;
     }
 
     // Parses a whole part through `handler` before the text begins.

@@ -139,6 +139,33 @@ TEST(DocumentsTest, EachFormatYieldsALinePerParagraphOrRow) {
                          "<a:t>Title</a:t></a:r><a:br/><a:r><a:t>more</a:t></a:r></a:p>"
                          "<a:p><a:r><a:t>point</a:t></a:r></a:p>")}}),
          "Title more\npoint\nsecond\ntenth\n"},
+        {"xlsx: sheets in the order of the workbook's list",
+         zipOf({{"[Content_Types].xml", "<Types/>"},
+                {"xl/workbook.xml",
+                 "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                 "relationships\"><sheets><sheet name=\"B\" sheetId=\"1\" r:id=\"rId7\"/>"
+                 "<sheet name=\"A\" sheetId=\"2\" r:id=\"rId3\"/></sheets></workbook>"},
+                {"xl/_rels/workbook.xml.rels",
+                 "<Relationships><Relationship Id=\"rId3\" Target=\"worksheets/sheet1.xml\"/>"
+                 "<Relationship Id=\"rId7\" Target=\"/xl/worksheets/sheet2.xml\"/>"
+                 "</Relationships>"},
+                {"xl/worksheets/sheet1.xml", sheetOf("<row><c><v>1</v></c></row>")},
+                {"xl/worksheets/sheet2.xml", sheetOf("<row><c><v>2</v></c></row>")}}),
+         "2\n1\n"},
+        {"pptx: slides in the order of the presentation's list",
+         zipOf(
+             {{"[Content_Types].xml", "<Types/>"},
+              {"ppt/presentation.xml",
+               "<p:presentation xmlns:p=\"p\" xmlns:r=\"http://schemas.openxmlformats.org/"
+               "officeDocument/2006/relationships\"><p:sldIdLst><p:sldId id=\"256\" "
+               "r:id=\"rId2\"/><p:sldId id=\"257\" r:id=\"rId1\"/></p:sldIdLst>"
+               "</p:presentation>"},
+              {"ppt/_rels/presentation.xml.rels",
+               "<Relationships><Relationship Id=\"rId1\" Target=\"slides/slide1.xml\"/>"
+               "<Relationship Id=\"rId2\" Target=\"slides/slide2.xml\"/></Relationships>"},
+              {"ppt/slides/slide1.xml", slideOf("<a:p><a:r><a:t>moved last</a:t></a:r></a:p>")},
+              {"ppt/slides/slide2.xml", slideOf("<a:p><a:r><a:t>moved first</a:t></a:r></a:p>")}}),
+         "moved first\nmoved last\n"},
         {"odt: headings, collapsed white space, spaces, a note, a comment's author, a table",
          odfOf("text",
                "<office:text><text:h>Heading</text:h><text:p>one  \n  two<text:s text:c=\"3\"/>"
