@@ -278,19 +278,19 @@ class XmlPart {
 };
 
 // Elements whose whole content is left out: alternative renderings that repeat the text
-// (mc:Fallback), tab stop definitions (w:tabs, a:tabLst), phonetic guides (rPh), deleted text kept
-// for tracked changes (text:tracked-changes), a comment's author and date.
+// (mc:Fallback), tab stop definitions (w:tabs, a:tabLst), phonetic guides (rPh), deleted
+// text kept for tracked changes (text:tracked-changes).
 bool isSkipped(std::string_view name) {
     return name == "Fallback" || name == "tabs" || name == "tabLst" || name == "rPh" ||
-           name == "tracked-changes" || name == "creator" || name == "date";
+           name == "tracked-changes";
 }
 
 // Tracks the skipped subtrees for the handlers below.
 class SkippingHandler : public XmlHandler {
   protected:
     // Whether the element starting or ending is inside a skipped subtree.
-    bool skipStart(std::string_view name) {
-        if (skipDepth_ > 0 || isSkipped(name)) {
+    bool skipStart(std::string_view name, bool skipAlso = false) {
+        if (skipDepth_ > 0 || skipAlso || isSkipped(name)) {
             ++skipDepth_;
             return true;
         }
@@ -498,9 +498,12 @@ class SheetHandler : public SkippingHandler {
 class OdfHandler : public SkippingHandler {
   public:
     void startElement(std::string_view name, const xmlChar** attributes, int count) override {
-        if (skipStart(name))
+        // A comment's author and date (dc:creator, dc:date), not the fields of those names.
+        if (skipStart(name, annotationDepth_ > 0 && (name == "creator" || name == "date")))
             return;
-        if (name == "table-row") {
+        if (name == "annotation") {
+            ++annotationDepth_;
+        } else if (name == "table-row") {
             ++rowDepth_;
             row_.clear();
             emptyCells_ = 0;
@@ -535,6 +538,8 @@ class OdfHandler : public SkippingHandler {
                 endLine(line_);
         } else if (rowDepth_ > 0 && (name == "table-cell" || name == "covered-table-cell")) {
             putCell();
+        } else if (name == "annotation" && annotationDepth_ > 0) {
+            --annotationDepth_;
         } else if (name == "table-row" && rowDepth_ > 0) {
             --rowDepth_;
             if (!row_.empty()) {
@@ -579,6 +584,7 @@ class OdfHandler : public SkippingHandler {
     int rowRepeat_ = 1;
     int cellRepeat_ = 1;
     int emptyCells_ = 0;  // empty cells since the last one written in this row
+    int annotationDepth_ = 0;
 };
 
 // Finds an element anywhere in a part (ODF's manifest: encryption-data).

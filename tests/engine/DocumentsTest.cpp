@@ -166,17 +166,18 @@ TEST(DocumentsTest, EachFormatYieldsALinePerParagraphOrRow) {
               {"ppt/slides/slide1.xml", slideOf("<a:p><a:r><a:t>moved last</a:t></a:r></a:p>")},
               {"ppt/slides/slide2.xml", slideOf("<a:p><a:r><a:t>moved first</a:t></a:r></a:p>")}}),
          "moved first\nmoved last\n"},
-        {"odt: headings, collapsed white space, spaces, a note, a comment's author, a table",
+        {"odt: headings, white space, spaces, a note, a date field, a comment's author, a table",
          odfOf("text",
                "<office:text><text:h>Heading</text:h><text:p>one  \n  two<text:s text:c=\"3\"/>"
                "three<text:tab/>four<text:note><text:note-citation>1</text:note-citation>"
-               "<text:note-body><text:p>noted</text:p></text:note-body></text:note> five"
+               "<text:note-body><text:p>noted</text:p></text:note-body></text:note> five "
+               "<text:date>8 Dec</text:date>"
                "<office:annotation><dc:creator>Bob</dc:creator><text:p>remark</text:p>"
                "</office:annotation></text:p><table:table><table:table-row><table:table-cell>"
                "<text:p>a</text:p><text:p>b</text:p></table:table-cell><table:table-cell/>"
                "<table:table-cell><text:p>c</text:p></table:table-cell></table:table-row>"
                "</table:table></office:text>"),
-         "Heading\none two   three\tfour1\nnoted\nfive\nremark\na b\t\tc\n"},
+         "Heading\none two   three\tfour1\nnoted\nfive 8 Dec\nremark\na b\t\tc\n"},
         {"ods: repeated cells and rows, empty ones left out",
          odfOf("spreadsheet",
                "<office:spreadsheet><table:table><table:table-row table:number-rows-repeated=\"2\">"
