@@ -144,13 +144,17 @@ class MemberData : public Decoder {
     TextEnd end_ = TextEnd::kWhole;
 };
 
-// Whether skipping the rest of the current member means decompressing it: behind a filter
-// (a compressed tar), in a format that compresses members together, or where the member's
-// stored size is unknown (a zip written as a stream).
+// Whether the rest of the current member is read rather than skipped: when skipping means
+// decompressing it anyway, beyond the budget's reach (behind a filter, in a format that
+// compresses members together, where the stored size is unknown), and in zip, where a
+// member whose sizes follow its data ends where its data ends when read but where its
+// header says when skipped: a listing must find the same members however much of each
+// was read, or a member found could not be read again.
 bool mustReadToSkip(archive* a, archive_entry* entry) {
     if (archive_filter_count(a) > 1 || !archive_entry_size_is_set(entry))
         return true;
     switch (archive_format(a) & ARCHIVE_FORMAT_BASE_MASK) {
+        case ARCHIVE_FORMAT_ZIP:
         case ARCHIVE_FORMAT_7ZIP:
         case ARCHIVE_FORMAT_RAR:
         case ARCHIVE_FORMAT_RAR_V5:
