@@ -55,7 +55,7 @@ enum class TextEnd : std::uint8_t {
     kWhole = 0,  // at the end, or not decoded, or stopped by a read error of the file
     kDamaged,    // the encoded data is damaged or truncated: what came before it stands
     kCutOff,     // the text passed the stage's limit (a decompression bomb, most likely)
-    kEncrypted,  // a document that needs a password: its text was not searched
+    kEncrypted,  // the data is encrypted (a member, a document): nothing of it was searched
     kMalformed,  // a document its reader could not make sense of from there on
 };
 

@@ -274,9 +274,7 @@ TEST(DocumentsTest, EncryptedDocumentsArePassedOverWithANote) {
     }
     FoundFile item(makeSharedText("/d/"), "secret.pdf", 1, 0);
     item.textEnd = TextEnd::kEncrypted;
-    EXPECT_EQ(textEndNote(item),
-              "/d/secret.pdf: the document is encrypted; it was passed over (open it with its "
-              "password to search it).");
+    EXPECT_EQ(textEndNote(item), "/d/secret.pdf: the data is encrypted and was not searched.");
 }
 
 TEST(DocumentsTest, MalformedDocumentsKeepTheTextBeforeTheFault) {
