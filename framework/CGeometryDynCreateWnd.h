@@ -315,6 +315,18 @@ class CGeometryDynCreateWnd : public T {
         scanGeometryMarkers(described, [this](std::int32_t id, const GeometrySpec& spec) {
             addGeometry(id, spec, this);
         });
+        // A marker has done its work: screen readers must not announce "$Geometry:CX+CY".
+        for (std::size_t i = 0; i < widgets.size(); ++i) {
+            if (isGeometryMarker(described[i]))
+                clearCaption(widgets[i]);
+        }
+    }
+
+    static void clearCaption(QWidget* marker) {
+        if (auto* box = qobject_cast<QGroupBox*>(marker))
+            box->setTitle(QString());
+        else if (auto* button = qobject_cast<QAbstractButton*>(marker))
+            button->setText(QString());
     }
 
     void applyMinimumSize() {

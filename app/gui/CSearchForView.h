@@ -46,6 +46,9 @@ inline constexpr const char* kInvalidTabFormat = "Invalid tab passed to setActiv
 inline constexpr const char* kOutOfMemoryForPage = "Ran out of memory when trying to create dialog";
 inline constexpr const char* kCouldNotCreateSheet = "Could not create property sheet";
 inline constexpr int kProgressRange = 50;
+// What screen readers call the progress bar and the busy animation.
+inline constexpr const char* kProgressName = "Search progress";
+inline constexpr const char* kAnimationName = "Searching";
 
 inline constexpr int kSheetPlaceholderId = 1041;
 inline constexpr int kExpertUserId = 1087;

@@ -51,6 +51,8 @@ class CBasicSearch : public CSearchPropertyPage {
     int wizardDriveIndex() const { return wizard_.driveIndex; }
     bool wizardStartsAutomatically() const { return wizard_.startAutomatically; }
 
+    std::vector<QWidget*> tabOrder() const override;
+
   protected:
     void initPage() override;
     void loadPage(SearchCriteria& criteria) override;

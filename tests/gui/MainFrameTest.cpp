@@ -77,7 +77,8 @@ TEST_F(MainFrameTest, MenusWithoutAndWithASearchWindow) {
     bar.clear();
     for (QAction* a : frame->menuBar()->actions())
         bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&View", "&Search", "&Test", "&Window", "&Help"}));
+    EXPECT_EQ(bar,
+              (QStringList{"&File", "&Edit", "&View", "&Search", "&Test", "&Window", "&Help"}));
     EXPECT_EQ(itemTexts(topMenu("&File")),
               (QStringList{"&New", "&Open Criteria...", "&Close", "&Save Criteria",
                            "Save Criteria &As...", "Save R&esults...", "&Print...",
@@ -121,6 +122,7 @@ TEST_F(MainFrameTest, CommandsCarryTheirIdsPromptsAndKeys) {
         {ID_EDIT_COPY, "&Copy", nullptr, nullptr, "Ctrl+C"},
         {ID_FILE_NEW, "&New", nullptr, nullptr, "Ctrl+N"},
         {ID_FILE_PRINT, "&Print...", nullptr, nullptr, "Ctrl+P"},
+        {ID_APP_EXIT, "E&xit", nullptr, nullptr, "Ctrl+Q"},
         {ID_NEXT_PANE, nullptr, nullptr, nullptr, "F6"},
         {ID_PREV_PANE, nullptr, nullptr, nullptr, "Shift+F6"},
         {ID_CANCEL, nullptr, nullptr, nullptr, "Esc"},
