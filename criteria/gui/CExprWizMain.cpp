@@ -90,7 +90,9 @@ CExprWizMain::CExprWizMain(CExprWizSheet* sheet, ExprWizData* data)
     setTitle(QString::fromLatin1(kExprWizMainTitle));
     modify_->setEnabled(false);
     delete_->setEnabled(false);
-    result_->setEnabled(false);
+    // Read-only, not disabled: the expression is shown as plain text that can be selected,
+    // copied and read out.
+    result_->setReadOnly(true);
     // A text box has room for a short phrase, the list for a few rows.
     for (SingleCharEdit* text : {beginsText_, followedByText_, endsText_})
         text->setMinimumWidth(text->fontMetrics().averageCharWidth() * kTextBoxColumns);
