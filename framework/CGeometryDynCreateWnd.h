@@ -45,6 +45,11 @@
 
 namespace scoutwell {
 
+// The tests' reader of state no control shows (tests/gui/TestAccess.h); no code of it ships.
+namespace testing {
+struct Access;
+}
+
 // The name the geometry hosts are known by.
 inline constexpr char kGeometryHostClassName[] = "CGeometryDynCreateWnd";
 // Dynamic properties of a host's controls: the control id and a spec text registered at
@@ -168,7 +173,6 @@ class CGeometryDynCreateWnd : public T {
         }
     }
 
-    bool geometryInitialised() const { return initialised_; }
     const GeometryLayout& geometryLayout() const { return layout_; }
 
   protected:
@@ -354,6 +358,8 @@ class CGeometryDynCreateWnd : public T {
     GeometryLayout layout_{Kind};
     bool initialised_ = false;
     int nextAutomaticId_ = kFirstAutomaticControlId;
+
+    friend struct testing::Access;
 };
 
 }  // namespace scoutwell

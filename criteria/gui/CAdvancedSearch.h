@@ -14,6 +14,11 @@ class QPushButton;
 
 namespace scoutwell {
 
+// The tests' reader of state no control shows (tests/gui/TestAccess.h); no code of it ships.
+namespace testing {
+struct Access;
+}
+
 class HistoryComboBox;
 
 inline constexpr const char* kAdvancedPageCaption = "Advanced";
@@ -97,9 +102,6 @@ class CAdvancedSearch : public CSearchPropertyPage {
     QLineEdit* modifiedAfterEdit() const { return modifiedAfter_; }
     QCheckBox* modifiedBeforeOnBox() const { return modifiedBeforeOn_; }
     QLineEdit* modifiedBeforeEdit() const { return modifiedBefore_; }
-    // The wizards' state, kept from one run to the next.
-    const ExprWizData& fileNameWizardData() const { return fileNameWizardData_; }
-    const ExprWizData& contentsWizardData() const { return contentsWizardData_; }
 
     std::vector<QWidget*> tabOrder() const override;
 
@@ -134,8 +136,11 @@ class CAdvancedSearch : public CSearchPropertyPage {
     QLineEdit* modifiedAfter_;
     QCheckBox* modifiedBeforeOn_;
     QLineEdit* modifiedBefore_;
+    // The wizards' state, kept from one run to the next.
     ExprWizData fileNameWizardData_;
     ExprWizData contentsWizardData_;
+
+    friend struct testing::Access;
 };
 
 }  // namespace scoutwell
