@@ -16,8 +16,9 @@ namespace {
 FolderBrowserFunction folderBrowser = nullptr;
 
 // Qt names a drop-down after the text it holds on Linux, whatever name it was given, so a
-// screen reader says "/home/me/" for Look in. A drop-down with a name of its own is read
-// by that name here, with what it holds as its value.
+// screen reader says "/home/me/" for Look in. Here a drop-down is read by its own name, or
+// its label's, with what it holds as its value; only one with neither keeps its text as
+// its name. (Qt keeps an object's interface once made, so this answers for every one.)
 class NamedComboBoxAccessible : public QAccessibleWidget {
   public:
     explicit NamedComboBoxAccessible(QComboBox* box)
@@ -26,8 +27,10 @@ class NamedComboBoxAccessible : public QAccessibleWidget {
     QString text(QAccessible::Text t) const override {
         const auto* box = static_cast<const QComboBox*>(widget());
         switch (t) {
-            case QAccessible::Name:
-                return box->accessibleName();
+            case QAccessible::Name: {
+                const QString name = QAccessibleWidget::text(t);
+                return name.isEmpty() ? text(QAccessible::Value) : name;
+            }
             case QAccessible::Value:
                 return box->lineEdit() ? box->lineEdit()->text() : box->currentText();
             default:
@@ -50,8 +53,7 @@ class NamedComboBoxAccessible : public QAccessibleWidget {
 QAccessibleInterface* namedComboBoxFactory(const QString& className, QObject* object) {
     auto* box = qobject_cast<QComboBox*>(object);
     // Asked once per class of the object, most derived first: answer only the first time.
-    if (!box || box->accessibleName().isEmpty() ||
-        className != QLatin1String(object->metaObject()->className()))
+    if (!box || className != QLatin1String(object->metaObject()->className()))
         return nullptr;
     return new NamedComboBoxAccessible(box);
 }
@@ -100,12 +102,11 @@ QString nameFromLabel(const QString& text) {
     return name.trimmed();
 }
 
+void installComboBoxNames() {
+    QAccessible::installFactory(&namedComboBoxFactory);
+}
+
 void setFieldName(QWidget* control, const QString& name) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(&namedComboBoxFactory);
-        return true;
-    }();
-    (void)factoryInstalled;
     control->setAccessibleName(name);
     if (auto* box = qobject_cast<QComboBox*>(control); box && box->lineEdit())
         box->lineEdit()->setAccessibleName(name);
@@ -123,3 +124,9 @@ void setTabChain(const std::vector<QWidget*>& controls) {
 }
 
 }  // namespace scoutwell
+
+// Before any window exists, so that no drop-down gets Qt's interface first.
+static void scoutwellInstallComboBoxNames() {
+    scoutwell::installComboBoxNames();
+}
+Q_COREAPP_STARTUP_FUNCTION(scoutwellInstallComboBoxNames)

@@ -51,6 +51,9 @@ inline QLabel* makeCriteriaLabel(const char* text, QWidget* buddy, QWidget* pare
 // ("&Look in:" -> "Look in").
 QString nameFromLabel(const QString& text);
 
+// Makes screen readers read drop-downs by their names (done as the application starts).
+void installComboBoxNames();
+
 // Gives `control` its accessible name; an editable drop-down's edit field takes it too.
 void setFieldName(QWidget* control, const QString& name);
 

@@ -15,6 +15,7 @@
 #include "criteria/gui/ItemTypeCombo.h"
 #include "criteria/gui/SingleCharEdit.h"
 #include "framework/CGeometryDynCreateWnd.h"
+#include "framework/CriteriaPageSupport.h"
 #include "platform/qt/ByteText.h"
 
 namespace scoutwell {
@@ -51,6 +52,13 @@ void addRow(QGridLayout* grid, int row, int column, ItemTypeCombo* type, SingleC
     grid->addWidget(text, row, column + 1);
     grid->addWidget(occurs, row, column + 2);
     grid->addWidget(occurrence, row, column + 3);
+}
+
+// Names a row's controls for screen readers: "Line begins", "Line begins text", ...
+void nameRow(const QString& row, QComboBox* type, QLineEdit* text, QComboBox* occurrence) {
+    setFieldName(type, row);
+    setFieldName(text, row + QString::fromLatin1(kRowTextName));
+    setFieldName(occurrence, row + QString::fromLatin1(kRowOccursName));
 }
 
 // A note: a bold heading and a text that wraps beside it.
@@ -99,6 +107,10 @@ CExprWizMain::CExprWizMain(CExprWizSheet* sheet, ExprWizData* data)
     list_->setMinimumHeight(list_->header()->sizeHint().height() +
                             list_->fontMetrics().height() * kListRows + 2 * list_->frameWidth());
 
+    nameRow(QString::fromLatin1(kFollowedByGroup), followedByType_, followedByText_,
+            followedByOccurrence_);
+    setFieldName(list_, QString::fromLatin1(kFollowedByListName));
+    setFieldName(result_, QString::fromLatin1(kResultingExpressionGroup));
     beginsType_->setup(ItemPosition::begins, beginsText_, beginsOccurs_, beginsOccurrence_);
     followedByType_->setup(ItemPosition::followedBy, followedByText_, followedByOccurs_,
                            followedByOccurrence_);
@@ -163,6 +175,8 @@ CExprWizMain::CExprWizMain(CExprWizSheet* sheet, ExprWizData* data)
 void CExprWizMain::initializePage() {
     beginsLabel_->setText(qStringFromBytes(data()->fieldName + kBeginsSuffix));
     endsLabel_->setText(qStringFromBytes(data()->fieldName + kEndsSuffix));
+    nameRow(nameFromLabel(beginsLabel_->text()), beginsType_, beginsText_, beginsOccurrence_);
+    nameRow(nameFromLabel(endsLabel_->text()), endsType_, endsText_, endsOccurrence_);
     list_->removeAll();
     for (const ExpressionItem& item : data()->model.items()) {
         if (item.position == ItemPosition::begins)

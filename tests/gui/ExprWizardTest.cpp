@@ -1,5 +1,6 @@
 // The Expression Wizard used as a user would: choosing types from the lists, typing,
 // pressing the wizard's buttons and dragging rows of the "Followed by" list with the mouse.
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
@@ -265,6 +266,31 @@ TEST_F(ExprWizardTest, ListColumnsShowTheirWholeEntriesAndTheTextTakesTheRest) {
     }
     // No empty space beside the columns.
     EXPECT_EQ(list->header()->length(), list->viewport()->width());
+}
+
+TEST_F(ExprWizardTest, AScreenReaderReadsEachRowByItsLabel) {
+    open();
+    CExprWizMain* page = goToMainPage();
+    const std::pair<QWidget*, const char*> expected[] = {
+        {page->beginsType(), "File name begins"},
+        {page->beginsText(), "File name begins text"},
+        {page->beginsOccurrence(), "File name begins occurs"},
+        {page->followedByType(), "Followed by"},
+        {page->followedByText(), "Followed by text"},
+        {page->endsType(), "File name ends"},
+        {page->endsOccurrence(), "File name ends occurs"},
+        {page->resultingExpression(), "Resulting expression"},
+    };
+    for (const auto& [widget, name] : expected) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(iface, nullptr);
+        EXPECT_EQ(iface->text(QAccessible::Name).toStdString(), name);
+    }
+    // A drop-down's value is its choice, apart from its name.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->beginsType())
+                  ->text(QAccessible::Value)
+                  .toStdString(),
+              "Don't know");
 }
 
 TEST_F(ExprWizardTest, AddModifyAndDeleteEditTheList) {
