@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/core/Settings.h"
+#include "criteria/core/GeometryLayout.h"
 
 namespace scoutwell {
 
@@ -40,13 +41,7 @@ void saveFramePlacement(SettingsStore& store, bool maximized, bool positionKnown
 std::int32_t initialFileListWidth(std::int32_t storedWidth, std::int32_t creationWidth);
 
 // A search window's rectangle inside the main window's work area.
-struct WindowRect {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    friend bool operator==(const WindowRect&, const WindowRect&) = default;
-};
+using WindowRect = GeometryPlacement;
 
 // Window > Tile for `count` windows that need at least minimumWidth x minimumHeight: as
 // many columns as fit windows of that width (one at least), rows of equal height, and the
