@@ -4,6 +4,7 @@
 // for screen readers, and the tab order.
 #pragma once
 
+#include <QComboBox>
 #include <QLabel>
 #include <QString>
 #include <QWidget>
@@ -52,7 +53,16 @@ inline QLabel* makeCriteriaLabel(const char* text, QWidget* buddy, QWidget* pare
 QString nameFromLabel(const QString& text);
 
 // Makes screen readers read drop-downs by their names (done as the application starts).
+// It reaches drop-downs of a class of their own: Qt's interface comes first for a plain
+// QComboBox, so a drop-down that has a label is made as a NamedComboBox.
 void installComboBoxNames();
+
+class NamedComboBox : public QComboBox {
+    Q_OBJECT
+
+  public:
+    using QComboBox::QComboBox;
+};
 
 // Gives `control` its accessible name; an editable drop-down's edit field takes it too.
 void setFieldName(QWidget* control, const QString& name);

@@ -79,11 +79,11 @@ CExprWizMain::CExprWizMain(CExprWizSheet* sheet, ExprWizData* data)
       beginsType_(make<ItemTypeCombo>(kBeginsTypeId, this)),
       beginsText_(make<SingleCharEdit>(kBeginsTextId, this)),
       beginsOccurs_(makeLabel(kThatOccursText, kBeginsOccursLabelId, this)),
-      beginsOccurrence_(make<QComboBox>(kBeginsOccurrenceId, this)),
+      beginsOccurrence_(make<NamedComboBox>(kBeginsOccurrenceId, this)),
       followedByType_(make<ItemTypeCombo>(kFollowedByTypeId, this)),
       followedByText_(make<SingleCharEdit>(kFollowedByTextId, this)),
       followedByOccurs_(makeLabel(kThatOccursText, kFollowedByOccursLabelId, this)),
-      followedByOccurrence_(make<QComboBox>(kFollowedByOccurrenceId, this)),
+      followedByOccurrence_(make<NamedComboBox>(kFollowedByOccurrenceId, this)),
       add_(makeButton(kAddItemText, kAddItemId, this)),
       modify_(makeButton(kModifyItemText, kModifyItemId, this)),
       delete_(makeButton(kDeleteItemText, kDeleteItemId, this)),
@@ -92,7 +92,7 @@ CExprWizMain::CExprWizMain(CExprWizSheet* sheet, ExprWizData* data)
       endsType_(make<ItemTypeCombo>(kEndsTypeId, this)),
       endsText_(make<SingleCharEdit>(kEndsTextId, this)),
       endsOccurs_(makeLabel(kThatOccursText, kEndsOccursLabelId, this)),
-      endsOccurrence_(make<QComboBox>(kEndsOccurrenceId, this)),
+      endsOccurrence_(make<NamedComboBox>(kEndsOccurrenceId, this)),
       result_(make<QLineEdit>(kResultingExpressionId, this)),
       advancedNote_(makeLabel(kExprWizAdvancedNote, kAdvancedNoteId, this)) {
     setTitle(QString::fromLatin1(kExprWizMainTitle));

@@ -15,6 +15,10 @@
 
 #include "SearchFormSupport.h"
 #include "app/core/Settings.h"
+#include "app/gui/CSearchWiz.h"
+#include "app/gui/CSearchWizContents.h"
+#include "app/gui/CSearchWizFilename.h"
+#include "app/gui/CSearchWizLocation.h"
 #include "app/gui/CriteriaPages.h"
 #include "criteria/gui/CAdvancedSearch.h"
 #include "criteria/gui/CBasicSearch.h"
@@ -255,6 +259,34 @@ TEST_F(KeyboardAndScreenReaderTest, AScreenReaderReadsEveryFieldOfEachPageByItsL
         }
         EXPECT_GT(read.size(), 20u);
     }
+}
+
+class DialogsReadByAScreenReader : public testing::GuiTest {};
+
+TEST_F(DialogsReadByAScreenReader, TheSearchWizardNamesEveryFieldNotByWhatItHolds) {
+    WizardData data;
+    data.criteria.setLookInText("/tmp/");
+    CSearchWiz wizard(data, &app);
+    wizard.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard));
+    std::set<std::string> fields;
+    for (int page = 0; page < 3; ++page) {
+        std::vector<ReadObject> read;
+        walk(QAccessible::queryAccessibleInterface(&wizard), read);
+        for (const ReadObject& object : read) {
+            auto* widget = qobject_cast<QWidget*>(object.object);
+            if (!isControl(object.role) || !widget || !widget->isVisible())
+                continue;
+            EXPECT_FALSE(object.name.empty())
+                << "unnamed " << widget->metaObject()->className() << " on page " << page;
+            if (object.role == QAccessible::ComboBox)
+                fields.insert(object.name);
+        }
+        wizard.next();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(fields, (std::set<std::string>{kWizFileNameName, kWizContainingTextName,
+                                             kWizDriveName, kWizFolderName}));
 }
 
 }  // namespace
