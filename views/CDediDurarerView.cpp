@@ -137,20 +137,20 @@ CDediDurarerView::~CDediDurarerView() {
 }
 
 int CDediDurarerView::defaultWidth(int column) const {
-    const ResultColumn& spec = ResultsModel::kColumns[column];
+    const ResultColumn& columnInfo = ResultsModel::kColumns[column];
     // The cell's margins on either side, as the style draws them.
     const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
-    int typical = spec.typicalChars * fontMetrics().averageCharWidth() + margins;
+    int typical = columnInfo.typicalChars * fontMetrics().averageCharWidth() + margins;
     if (column == ResultsModel::kNameColumn)
         typical += iconSize().width() + margins;
-    return std::max(spec.defaultWidth, typical);
+    return std::max(columnInfo.defaultWidth, typical);
 }
 
 int CDediDurarerView::startWidth(const SettingsStore* settings, int column) const {
-    const ResultColumn& spec = ResultsModel::kColumns[column];
+    const ResultColumn& columnInfo = ResultsModel::kColumns[column];
     if (!settings || !rememberWindowSize(*settings))
         return defaultWidth(column);
-    const std::int32_t stored = readSetting(*settings, spec.storedWidth);
+    const std::int32_t stored = readSetting(*settings, columnInfo.storedWidth);
     if (stored <= 0)
         return defaultWidth(column);
     return std::min<std::int32_t>(stored, kMaxStoredColumnWidth);
