@@ -71,12 +71,12 @@ bool showSingleFileMenu(const std::string& name, const std::string& location,
     };
     const std::vector<std::string> one{path};
     menu.setDefaultAction(
-        add(QString::fromLatin1(kSingleOpenItem), [&] { shell.openWithDefault(path); }));
+        add(QString::fromLatin1(kSingleOpenItem), [&] { openFile(path, shell); }));
     for (const std::string& id : shell.recommendedApplications(path)) {
         const std::optional<std::string> app = shell.applicationName(id);
         if (app && !app->empty())
             add(menuText(text::format(kOpenWithItem, app->c_str())),
-                [&shell, id, &one] { shell.launchApplication(id, one); });
+                [&shell, id, &one] { openFilesWith(id, one, shell); });
     }
     add(QString::fromLatin1(kExploreHereItem), [&] { exploreHere(one, shell); });
     menu.addSeparator();
@@ -90,7 +90,10 @@ bool showSingleFileMenu(const std::string& name, const std::string& location,
     });
     if (shell.offersItemProperties()) {
         menu.addSeparator();
-        add(QString::fromLatin1(kPropertiesItem), [&] { shell.showItemProperties(path); });
+        add(QString::fromLatin1(kPropertiesItem), [&] {
+            if (!shell.showItemProperties(path))
+                showMessage(text::format(kCouldNotShowProperties, path.c_str()));
+        });
     }
 
     QAction* chosen = runPopup(menu, globalPos);
