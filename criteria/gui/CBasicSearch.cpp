@@ -3,10 +3,12 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLineEdit>
-#include <QPushButton>
-
 #include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+
 #include "app/core/Application.h"
 #include "app/gui/CDediDurarerDoc.h"
 #include "app/gui/COptionsTab.h"
@@ -26,6 +28,22 @@ namespace {
 
 constexpr const char* kFollowRight = "X";
 constexpr const char* kStretchWidth = "CX";
+
+// A one-line label that ends its text with "…" where the page is too narrow for it; its
+// text (what screen readers read, and the tooltip) stays whole.
+class OneLineLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        style()->drawItemText(&painter, area, static_cast<int>(alignment()), palette(), isEnabled(),
+                              fontMetrics().elidedText(text(), Qt::ElideRight, area.width()),
+                              foregroundRole());
+    }
+};
 
 }  // namespace
 
@@ -109,7 +127,7 @@ CBasicSearch::CBasicSearch(CSearchOptions* sheet, QWidget* parent)
       lookIn_(new HistoryComboBox(this)),
       browse_(makeCriteriaControl<QPushButton>(kBrowseText, kBrowseFolderId, this)),
       subfolders_(makeCriteriaControl<QCheckBox>(kSubfoldersText, kSubfoldersId, this)),
-      hiddenNotice_(new QLabel(this)),
+      hiddenNotice_(new OneLineLabel(this)),
       clearHidden_(new QPushButton(QString::fromLatin1(kClearHiddenText), this)) {
     setWindowTitle(QString::fromLatin1(kBasicPageCaption));
     // The wizard starts the search on Finish until the user says otherwise.
