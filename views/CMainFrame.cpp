@@ -24,6 +24,7 @@
 #include "app/gui/CSearchForView.h"
 #include "app/gui/DocumentManager.h"
 #include "framework/CommandIds.h"
+#include "platform/qt/ByteText.h"
 #include "views/CChildFrame.h"
 #include "views/FramePlacement.h"
 
@@ -116,6 +117,8 @@ constexpr int kMinimumFrameHeight = 400;
 // of results.
 constexpr int kUsableResultRows = 5;
 constexpr const char* kProgramIcon = ":/scoutwell.svg";
+constexpr const char* kPrintIconName = "document-print";
+constexpr const char* kOwnPrintIcon = ":/document-print.svg";
 // Qt's Wayland platforms ("wayland", "wayland-egl"): the compositor places every window
 // and tells no program where.
 constexpr const char* kWaylandPlatform = "wayland";
@@ -326,7 +329,11 @@ void CMainFrame::buildToolBar() {
     button(ID_SEARCH_START, "media-playback-start", QStyle::SP_MediaPlay);
     button(ID_SEARCH_STOP, "media-playback-stop", QStyle::SP_MediaStop);
     toolBar_->addSeparator();
-    button(ID_FILE_PRINT, "document-print", QStyle::SP_ComputerIcon);
+    // The style has no printer among its icons: without a theme's, the program's own.
+    QAction* print = actions_.at(ID_FILE_PRINT);
+    print->setIcon(QIcon::fromTheme(QString::fromLatin1(kPrintIconName),
+                                    QIcon(QString::fromLatin1(kOwnPrintIcon))));
+    toolBar_->addAction(print);
     toolBar_->addSeparator();
     button(ID_APP_ABOUT, "help-about", QStyle::SP_MessageBoxInformation);
 }
@@ -342,16 +349,27 @@ void CMainFrame::buildStatusBar() {
         label->setEnabled(false);
         bar->addPermanentWidget(label);
     }
-    // Whenever a prompt or a message goes away, the idle text returns.
-    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& message) {
+    // Whenever a prompt or a message goes away, the active window's text returns.
+    connect(bar, &QStatusBar::messageChanged, this, [this](const QString& message) {
         if (message.isEmpty())
-            bar->showMessage(QString::fromLatin1(kReadyText));
+            showStatusText();
     });
     bar->showMessage(QString::fromLatin1(kReadyText));
 }
 
 QString CMainFrame::readyText() const {
     return QString::fromLatin1(kReadyText);
+}
+
+QString CMainFrame::statusText() const {
+    const CDediDurarerDoc* doc = activeDocument();
+    if (!doc || doc->statusText().empty())
+        return readyText();
+    return qStringFromBytes(doc->statusText());
+}
+
+void CMainFrame::showStatusText() {
+    statusBar()->showMessage(statusText());
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
@@ -393,6 +411,11 @@ bool CMainFrame::addChild(CDediDurarerDoc* doc) {
     connect(child, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
     connect(child, &QWidget::windowTitleChanged, this, &CMainFrame::updateTitle);
     connect(doc, &CDediDurarerDoc::searchStateChanged, this, &CMainFrame::updateCommands);
+    // Each search window has its own status text; the bar shows the active one's.
+    connect(doc, &CDediDurarerDoc::statusTextChanged, this, [this, doc] {
+        if (doc == activeDocument())
+            showStatusText();
+    });
     window->showMaximized();
     mdi_->setActiveSubWindow(window);
     onSubWindowActivated(window);
@@ -447,6 +470,7 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
     showMenusFor(!mdi_->subWindowList().isEmpty());
     updateTitle();
     updateCommands();
+    showStatusText();
 }
 
 CChildFrame* CMainFrame::activeChild() const {

@@ -42,11 +42,6 @@ class CSearchPropertyPage;
 inline constexpr const char* kStartButtonText = "Start search";
 inline constexpr const char* kStopButtonText = "Stop";
 inline constexpr const char* kExpertUserText = "E&xpert User";
-inline constexpr const char* kFilesFoundFormat = "%d %s";
-inline constexpr const char* kFilesFoundText = "file(s) found";
-// After the count, when compressed files could not be searched to their end.
-inline constexpr const char* kCutShortFormat =
-    "; %d compressed file(s) damaged or too large, searched only in part";
 inline constexpr const char* kInvalidTabFormat = "Invalid tab passed to setActiveCriteriaTab: %s";
 inline constexpr const char* kOutOfMemoryForPage = "Ran out of memory when trying to create dialog";
 inline constexpr const char* kCouldNotCreateSheet = "Could not create property sheet";
@@ -118,7 +113,8 @@ class CSearchForView : public CSearchForViewHost, public CommandTarget {
     void registerGeometry();
     void expertUserClicked(bool checked);
     void stopSearch();
-    void showInStatusBar(const QString& text);
+    // Into the document's status text, which the frame shows while its window is active.
+    void showInStatusBar(std::string text);
     void sendDeleteToFocus();
     void sendCopyToFocus();
 

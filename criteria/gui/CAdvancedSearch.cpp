@@ -17,6 +17,7 @@
 #include "criteria/gui/CMultipleFolders.h"
 #include "criteria/gui/DateField.h"
 #include "engine/Messages.h"
+#include "engine/Text.h"
 #include "framework/CriteriaPageSupport.h"
 #include "framework/HistoryComboBox.h"
 #include "platform/qt/ByteText.h"
@@ -260,7 +261,7 @@ void CAdvancedSearch::fileNameWizardClicked() {
         showMessage(kFileNameNotRegExp);
         return;
     }
-    if (runExpressionWizard(fileNameWizardData_, &SearchCriteria::fileName))
+    if (runExpressionWizard(fileNameWizardData_, &SearchCriteria::fileName, kFileNameWizardCaption))
         loadData();
 }
 
@@ -270,16 +271,20 @@ void CAdvancedSearch::contentsWizardClicked() {
         showMessage(kContentsNotRegExp);
         return;
     }
-    if (runExpressionWizard(contentsWizardData_, &SearchCriteria::containingText)) {
+    if (runExpressionWizard(contentsWizardData_, &SearchCriteria::containingText,
+                            kContentsWizardCaption)) {
         criteria()->searchContents = !criteria()->containingText.empty();
         loadData();
     }
 }
 
-bool CAdvancedSearch::runExpressionWizard(ExprWizData& data, std::string SearchCriteria::*target) {
+bool CAdvancedSearch::runExpressionWizard(ExprWizData& data, std::string SearchCriteria::*target,
+                                          const char* fieldCaption) {
     if (!document() || !saveData())
         return false;
     CExprWizSheet wizard(document()->settings(), this);
+    wizard.setWindowTitle(
+        QString::fromUtf8(text::format(kExprWizFieldCaptionFormat, fieldCaption)));
     wizard.data() = data;
     if (wizard.exec() != QDialog::Accepted)
         return false;

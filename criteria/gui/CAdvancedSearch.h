@@ -62,6 +62,9 @@ inline constexpr const char* kContentsWizardNote =
     "matches when the expression is found anywhere in it, unless you say how the line begins "
     "or ends.";
 inline constexpr const char* kFileNameWizardField = "File name";
+// The fields as the wizard's caption names them.
+inline constexpr const char* kFileNameWizardCaption = "File name";
+inline constexpr const char* kContentsWizardCaption = "Containing text";
 inline constexpr const char* kContentsWizardField = "Line";
 
 inline constexpr int kFileNameWizardId = 1066;
@@ -117,7 +120,8 @@ class CAdvancedSearch : public CSearchPropertyPage {
     void fileNameWizardClicked();
     void contentsWizardClicked();
     // Runs the wizard over `data`; after Finish generates into `target` and returns true.
-    bool runExpressionWizard(ExprWizData& data, std::string SearchCriteria::*target);
+    bool runExpressionWizard(ExprWizData& data, std::string SearchCriteria::*target,
+                             const char* fieldCaption);
 
     HistoryComboBox* fileName_;
     QPushButton* fileNameWizard_;

@@ -134,7 +134,7 @@ class ExprWizardTest : public GuiTest {
 
 TEST_F(ExprWizardTest, OpensOnTheIntroductionUnlessTheUserSkippedIt) {
     open();
-    EXPECT_EQ(wizard->windowTitle(), "Filename Expression Wizard");
+    EXPECT_EQ(wizard->windowTitle(), "Expression Wizard");
     EXPECT_EQ(wizard->currentId(), CExprWizSheet::kIntroPage);
     CExprWizIntro* intro = wizard->introPage();
     EXPECT_EQ(intro->noteLabel()->text(), "Names only.");
