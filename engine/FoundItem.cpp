@@ -103,7 +103,7 @@ HitLine::HitLine(const HitLine& other)
       matchStart(other.matchStart),
       matchLength(other.matchLength),
       lineNumber(other.lineNumber),
-      caches_(other.caches_ ? std::make_unique<std::array<HitSegmentCache, 3>>(*other.caches_)
+      caches_(other.caches_ ? std::make_unique<std::vector<HitSegmentCache>>(*other.caches_)
                             : nullptr) {}
 
 HitLine& HitLine::operator=(const HitLine& other) {
@@ -114,9 +114,9 @@ HitLine& HitLine::operator=(const HitLine& other) {
     return *this;
 }
 
-std::array<HitSegmentCache, 3>& HitLine::segmentCaches() const {
+std::vector<HitSegmentCache>& HitLine::segmentCaches() const {
     if (!caches_)
-        caches_ = std::make_unique<std::array<HitSegmentCache, 3>>();
+        caches_ = std::make_unique<std::vector<HitSegmentCache>>();
     return *caches_;
 }
 

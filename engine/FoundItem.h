@@ -30,17 +30,17 @@ inline SharedText makeSharedText(std::string s) {
     return std::make_shared<const std::string>(std::move(s));
 }
 
-// What the contents view keeps for one segment of a hit line (before the match, the
-// match, after it) between layouts.
+// What the contents view keeps for one segment of a hit line (text before a match, a
+// match, text after it) between layouts.
 struct HitSegmentCache {
     std::string text;
+    bool match = false;
     int firstLineWidth = -1;  // key of the last wrap
     int nextLinesWidth = -1;
     bool wrap = false;
     // The font set the pieces were measured with: a new font or another device (screen,
     // printer) must measure again even at unchanged widths.
     int fontKey = -1;
-    bool textTaken = false;
     int lastPieceWidth = 0;  // extent of the last wrapped piece
     int lastPieceHeight = 0;
     std::vector<std::pair<int, int>> pieces;  // start and length of each wrapped piece
@@ -63,11 +63,12 @@ class HitLine {
     std::int32_t matchLength = 0;
     std::int32_t lineNumber = 0;
 
-    // The three segment caches, made on first use.
-    std::array<HitSegmentCache, 3>& segmentCaches() const;
+    // The segment caches, in line order: empty until the contents view first lays the line
+    // out and splits it.
+    std::vector<HitSegmentCache>& segmentCaches() const;
 
   private:
-    mutable std::unique_ptr<std::array<HitSegmentCache, 3>> caches_;
+    mutable std::unique_ptr<std::vector<HitSegmentCache>> caches_;
 };
 
 class FoundItem {

@@ -299,10 +299,12 @@ class SortKeys {
 
 }  // namespace
 
-void ResultsStore::sortBy(int first) {
+void ResultsStore::sortBy(int first, bool descending) {
     std::lock_guard<std::mutex> guard(lock_);
-    const std::vector<std::uint32_t> order =
+    std::vector<std::uint32_t> order =
         SortKeys(items_, static_cast<SortKeys::First>(first)).order();
+    if (descending)
+        std::reverse(order.begin(), order.end());
     std::vector<std::unique_ptr<FoundItem>> sorted;
     sorted.reserve(std::max(items_.size(), kReservedSlots));
     for (const std::uint32_t index : order)
@@ -310,20 +312,20 @@ void ResultsStore::sortBy(int first) {
     items_.swap(sorted);
 }
 
-void ResultsStore::sortByName() {
-    sortBy(static_cast<int>(SortKeys::First::kNone));
+void ResultsStore::sortByName(bool descending) {
+    sortBy(static_cast<int>(SortKeys::First::kNone), descending);
 }
-void ResultsStore::sortByLocation() {
-    sortBy(static_cast<int>(SortKeys::First::kLocation));
+void ResultsStore::sortByLocation(bool descending) {
+    sortBy(static_cast<int>(SortKeys::First::kLocation), descending);
 }
-void ResultsStore::sortBySize() {
-    sortBy(static_cast<int>(SortKeys::First::kSize));
+void ResultsStore::sortBySize(bool descending) {
+    sortBy(static_cast<int>(SortKeys::First::kSize), descending);
 }
-void ResultsStore::sortByType() {
-    sortBy(static_cast<int>(SortKeys::First::kType));
+void ResultsStore::sortByType(bool descending) {
+    sortBy(static_cast<int>(SortKeys::First::kType), descending);
 }
-void ResultsStore::sortByModified() {
-    sortBy(static_cast<int>(SortKeys::First::kModified));
+void ResultsStore::sortByModified(bool descending) {
+    sortBy(static_cast<int>(SortKeys::First::kModified), descending);
 }
 
 std::vector<std::unique_ptr<FoundItem>> ResultsStore::snapshot() const {

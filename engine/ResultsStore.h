@@ -25,11 +25,13 @@ class ResultsStore : public FoundItemSink {
     // Files added, or scanned without a hit, whose text stopped early (textEndNote()).
     std::size_t cutShortCount() const;
 
-    void sortByName();
-    void sortByLocation();
-    void sortBySize();
-    void sortByType();
-    void sortByModified();
+    // Each sort orders by its comparator below; descending is that order reversed, item
+    // for item.
+    void sortByName(bool descending = false);
+    void sortByLocation(bool descending = false);
+    void sortBySize(bool descending = false);
+    void sortByType(bool descending = false);
+    void sortByModified(bool descending = false);
 
     // Runs `reader` with the items under the lock; the items must not be kept.
     template <class Reader>
@@ -60,7 +62,7 @@ class ResultsStore : public FoundItemSink {
     // The first item with this full path, or nullptr; the caller holds the lock.
     FoundItem* firstWithPath(std::string_view fullPath) const;
     // Sorts by the given first key, then by kind, name and location.
-    void sortBy(int first);
+    void sortBy(int first, bool descending);
 
     mutable std::mutex lock_;
     std::vector<std::unique_ptr<FoundItem>> items_;

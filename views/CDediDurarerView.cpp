@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <algorithm>
 
 #include "app/core/Application.h"
@@ -47,22 +48,22 @@ const ResultsStore& storeOf(const CDediDurarerDoc* doc) {
     return doc ? doc->results : noResults;
 }
 
-void sortStore(ResultsStore& store, int column) {
+void sortStore(ResultsStore& store, int column, bool descending) {
     switch (column) {
         case ResultsModel::kNameColumn:
-            store.sortByName();
+            store.sortByName(descending);
             break;
         case ResultsModel::kLocationColumn:
-            store.sortByLocation();
+            store.sortByLocation(descending);
             break;
         case ResultsModel::kSizeColumn:
-            store.sortBySize();
+            store.sortBySize(descending);
             break;
         case ResultsModel::kTypeColumn:
-            store.sortByType();
+            store.sortByType(descending);
             break;
         case ResultsModel::kModifiedColumn:
-            store.sortByModified();
+            store.sortByModified(descending);
             break;
         default:
             break;
@@ -135,20 +136,31 @@ CDediDurarerView::~CDediDurarerView() {
     saveColumnWidths();
 }
 
-int CDediDurarerView::startWidth(const SettingsStore* settings, int column) {
-    const ResultColumn& spec = ResultsModel::kColumns[column];
+int CDediDurarerView::defaultWidth(int column) const {
+    const ResultColumn& columnInfo = ResultsModel::kColumns[column];
+    // The cell's margins on either side, as the style draws them.
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    int typical = columnInfo.typicalChars * fontMetrics().averageCharWidth() + margins;
+    if (column == ResultsModel::kNameColumn)
+        typical += iconSize().width() + margins;
+    return std::max(columnInfo.defaultWidth, typical);
+}
+
+int CDediDurarerView::startWidth(const SettingsStore* settings, int column) const {
+    const ResultColumn& columnInfo = ResultsModel::kColumns[column];
     if (!settings || !rememberWindowSize(*settings))
-        return spec.defaultWidth;
-    const std::int32_t stored = readSetting(*settings, spec.storedWidth);
+        return defaultWidth(column);
+    const std::int32_t stored = readSetting(*settings, columnInfo.storedWidth);
     if (stored <= 0)
-        return spec.defaultWidth;
+        return defaultWidth(column);
     return std::min<std::int32_t>(stored, kMaxStoredColumnWidth);
 }
 
 void CDediDurarerView::setUpColumns() {
     QHeaderView* header = horizontalHeader();
     header->setSectionsClickable(true);
-    header->setSortIndicatorShown(false);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);  // unsorted until the user sorts
     header->setHighlightSections(false);
     header->setStretchLastSection(false);
     header->setSectionResizeMode(QHeaderView::Interactive);
@@ -176,22 +188,50 @@ bool CDediDurarerView::appendNewItems() {
 void CDediDurarerView::removeAllRows() {
     model_->removeAllRows();
     selectionDirty_ = false;
+    // New results come in the order they are found: no column's order holds for them.
+    sortColumn_ = -1;
+    sortDescending_ = false;
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 }
 
 void CDediDurarerView::sortByColumn(int column) {
     if (!doc_ || column < 0 || column >= ResultsModel::kColumnCount)
         return;
+    sortRows(column, column == sortColumn_ && !sortDescending_);
+}
+
+void CDediDurarerView::sortRows(int column, bool descending) {
     const WaitCursor wait;
     const int x = horizontalScrollBar()->value();
     const int y = verticalScrollBar()->value();
-    // The rows go and come back in the new order: that loses the selection, and the
-    // contents view keeps what it shows until the next commit.
-    const bool dirty = selectionDirty_;
-    model_->rebuildRows([&] { sortStore(doc_->results, column); });
-    selectionDirty_ = dirty;
+    // The rows go and come back in the new order; the selected items are found in their
+    // new rows and selected there again.
+    std::vector<std::pair<int, int>> selected;
+    for (const RowRange& range : selectedRowRanges())
+        selected.emplace_back(range.first, range.last);
+    int current = currentIndex().row();
+    const std::vector<std::pair<int, int>> kept = model_->rebuildRowsKeeping(
+        [&] { sortStore(doc_->results, column, descending); }, selected, current);
+    sortColumn_ = column;
+    sortDescending_ = descending;
+    horizontalHeader()->setSortIndicator(column,
+                                         descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+
+    QItemSelection selection;
+    for (const auto& [first, last] : kept)
+        selection.select(model_->index(first, 0),
+                         model_->index(last, ResultsModel::kColumnCount - 1));
+    if (current >= 0)
+        selectionModel()->setCurrentIndex(model_->index(current, 0), QItemSelectionModel::NoUpdate);
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     updateGeometries();
     horizontalScrollBar()->setValue(x);
     verticalScrollBar()->setValue(y);
+    // The contents view shows the selected files in row order: the new one.
+    if (!selected.empty()) {
+        selectionDirty_ = true;
+        commitSelection();
+    }
 }
 
 std::vector<RowRange> CDediDurarerView::selectedRowRanges() const {
@@ -278,7 +318,7 @@ void CDediDurarerView::openRow(int row) {
     const HandOver files = handOverFiles({path}, /*extract=*/true);
     // Never through a shell: the path goes to the desktop as a file URL.
     for (const std::string& given : files.paths)
-        shellServices().openWithDefault(given);
+        openFile(given, shellServices());
 }
 
 HandOver CDediDurarerView::handOverFiles(const std::vector<std::string>& paths,

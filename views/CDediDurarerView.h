@@ -41,9 +41,14 @@ class CDediDurarerView : public QTableView, public CommandTarget {
     // Appends rows for the items found since the last call; false, after telling the
     // user, when the store holds fewer items than there are rows.
     bool appendNewItems();
-    // Rebuilds the rows in the store's order for the column, ascending, keeping the
-    // scroll offset. The selection is lost; the document is not told.
+    // A click on the column's header: sorts by the column, ascending, or reversed when the
+    // list is sorted by it already; the header shows the order with its arrow. The scroll
+    // offset stays, the selected files stay selected in their new rows and the document
+    // is told their new order.
     void sortByColumn(int column);
+    // The column the rows are sorted by (-1 before any sort of these results), and how.
+    int sortColumn() const { return sortColumn_; }
+    bool sortedDescending() const { return sortDescending_; }
     // The full paths of the selected rows, in row order.
     std::vector<std::string> collectSelection() const;
     // The selected rows as ranges, in row order, none overlapping.
@@ -66,8 +71,11 @@ class CDediDurarerView : public QTableView, public CommandTarget {
     void showContextMenu(const QPoint& viewportPos, const QPoint& globalPos);
 
     // The width a column starts with: the stored one when window sizes are remembered
-    // and it is above 0 (at most kMaxStoredColumnWidth), else the column's default.
-    static int startWidth(const SettingsStore* settings, int column);
+    // and it is above 0 (at most kMaxStoredColumnWidth), else defaultWidth().
+    int startWidth(const SettingsStore* settings, int column) const;
+    // A column's width without a stored one: room for a typical entry in the list's font
+    // (and the icon, in the Name column), never less than the column's least width.
+    int defaultWidth(int column) const;
 
   protected:
     void customEvent(QEvent* event) override;
@@ -82,6 +90,7 @@ class CDediDurarerView : public QTableView, public CommandTarget {
     void setUpColumns();
     void saveColumnWidths();
     void removeAllRows();
+    void sortRows(int column, bool descending);
     void removeFileRow(const std::string& fullPath);
     void selectAllFiles();
     void selectOnly(int row);
@@ -96,6 +105,8 @@ class CDediDurarerView : public QTableView, public CommandTarget {
     SettingsStore* settings_ = nullptr;
     ResultsModel* model_ = nullptr;
     bool selectionDirty_ = false;
+    int sortColumn_ = -1;
+    bool sortDescending_ = false;
 };
 
 }  // namespace scoutwell

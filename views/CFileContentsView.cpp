@@ -204,6 +204,7 @@ ContentsOptions CFileContentsView::readOptions() {
                                  static_cast<std::int32_t>(doc_->highlightColour)));
     options.highlightColour = doc_->highlightColour;
     options.wordWrap = doc_->wordWrap;
+    options.highlight = &doc_->highlightExpression;
     return options;
 }
 

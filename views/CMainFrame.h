@@ -68,6 +68,9 @@ class CMainFrame : public QMainWindow {
     void showAtStart();
 
     QString readyText() const;
+    // What the status bar says when no prompt is on show: the active search window's own
+    // status text, else the idle text.
+    QString statusText() const;
 
     // Scoutwell's own icon, for the window and the taskbar.
     static QIcon programIcon();
@@ -96,6 +99,11 @@ class CMainFrame : public QMainWindow {
     void savePlacement();
     void updateTitle();
     void onSubWindowActivated(QMdiSubWindow* window);
+    // Window > Tile and Window > Cascade over the search windows that are not minimized.
+    void arrangeWindows(bool tile);
+    // The smallest size a search window is arranged at.
+    QSize usableWindowSize(const QMdiSubWindow* window) const;
+    void showStatusText();
 
     Application& app_;
     DocumentManager& manager_;

@@ -8,8 +8,6 @@ namespace scoutwell {
 
 namespace {
 
-enum Segment { kBefore = 0, kMatch = 1, kAfter = 2 };
-
 bool isContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
@@ -31,37 +29,65 @@ int pieceEndOnCharacter(const std::string& text, int start, int length) {
     return end - start;
 }
 
-void takeSegmentText(const HitLine& line, HitSegmentCache& cache, Segment segment) {
-    if (cache.textTaken)
-        return;
-    const std::size_t size = line.text.size();
-    const std::size_t start = std::min<std::size_t>(std::max(line.matchStart, 0), size);
-    const std::size_t length = std::min<std::size_t>(std::max(line.matchLength, 0), size - start);
-    switch (segment) {
-        case kBefore:
-            cache.text = line.text.substr(0, start);
-            break;
-        case kMatch:
-            cache.text = line.text.substr(start, length);
-            break;
-        case kAfter:
-            cache.text = line.text.substr(start + length);
-            break;
+// Whether the pattern holds the anchor outside a set, where it stands for a line's start
+// or end rather than for itself.
+bool holdsAnchor(std::string_view pattern, char anchor) {
+    bool inSet = false;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '\\') {
+            ++i;
+        } else if (inSet) {
+            inSet = c != ']';
+        } else if (c == '[') {
+            inSet = true;
+            if (i + 1 < pattern.size() && pattern[i + 1] == '^')
+                ++i;
+        } else if (c == anchor) {
+            return true;
+        }
     }
-    cache.textTaken = true;
+    return false;
+}
+
+// The matches after `from` that `highlight` finds in the text. Each search starts where
+// the last match ended, so a later search sees a suffix of the line: an expression that
+// holds ^ would match at every suffix's start, and one that holds $ at the end of a window
+// cut from a longer line, so those add none.
+std::vector<std::pair<std::size_t, std::size_t>> laterMatches(const std::string& text,
+                                                              std::size_t from,
+                                                              SearchExpression& highlight) {
+    std::vector<std::pair<std::size_t, std::size_t>> matches;
+    if (holdsAnchor(highlight.pattern(), '^') ||
+        (text.size() >= static_cast<std::size_t>(HitLine::kWindow) &&
+         holdsAnchor(highlight.pattern(), '$')))
+        return matches;
+    while (from < text.size()) {
+        int start = 0;
+        int length = 0;
+        if (!highlight.find(std::string_view(text).substr(from), start, length))
+            break;
+        std::size_t at = from + static_cast<std::size_t>(start);
+        if (length <= 0) {
+            // An empty match shows nothing: the search goes on from the next character.
+            ++at;
+            while (at < text.size() && isContinuationByte(text[at]))
+                ++at;
+            from = at;
+            continue;
+        }
+        matches.emplace_back(at, static_cast<std::size_t>(length));
+        from = at + static_cast<std::size_t>(length);
+    }
+    return matches;
 }
 
 void layOutLine(ContentsPen& pen, ContentsDevice& device, const HitLine& line,
                 std::optional<ContentsFontRole> matchFont, bool draw) {
     const ContentsStyle& style = *pen.style;
     pen.x = pen.originX + style.indent;
-    auto& caches = line.segmentCaches();
-    for (int s = kBefore; s <= kAfter; ++s) {
-        HitSegmentCache& cache = caches[s];
-        takeSegmentText(line, cache, static_cast<Segment>(s));
-        if (cache.text.empty())
-            continue;
-        if (s == kMatch)
+    for (HitSegmentCache& cache : lineSegments(line, style.highlight)) {
+        if (cache.match)
             drawSegment(pen, device, cache, matchFont.value_or(style.font), style.highlightColour,
                         draw);
         else
@@ -73,6 +99,39 @@ void layOutLine(ContentsPen& pen, ContentsDevice& device, const HitLine& line,
 }
 
 }  // namespace
+
+std::vector<HitSegmentCache>& lineSegments(const HitLine& line, SearchExpression* highlight) {
+    std::vector<HitSegmentCache>& segments = line.segmentCaches();
+    if (!segments.empty())
+        return segments;
+    const std::string& text = line.text;
+    const std::size_t size = text.size();
+    const std::size_t start = std::min<std::size_t>(std::max(line.matchStart, 0), size);
+    const std::size_t length = std::min<std::size_t>(std::max(line.matchLength, 0), size - start);
+    std::vector<std::pair<std::size_t, std::size_t>> matches;
+    if (length > 0) {
+        matches.emplace_back(start, length);
+        if (highlight) {
+            const auto later = laterMatches(text, start + length, *highlight);
+            matches.insert(matches.end(), later.begin(), later.end());
+        }
+    }
+    const auto add = [&](std::size_t from, std::size_t count, bool match) {
+        if (count == 0)
+            return;
+        HitSegmentCache& segment = segments.emplace_back();
+        segment.text = text.substr(from, count);
+        segment.match = match;
+    };
+    std::size_t done = 0;
+    for (const auto& [at, count] : matches) {
+        add(done, at - done, false);
+        add(at, count, true);
+        done = at + count;
+    }
+    add(done, size - done, false);
+    return segments;
+}
 
 void wrapSegment(HitSegmentCache& segment, const ContentsDevice& device, ContentsFontRole font,
                  int firstWidth, int nextWidth, bool wrap) {
@@ -200,7 +259,8 @@ ContentsStyles::ContentsStyles(const ContentsDevice& device, const ContentsOptio
            numberColumn,
            gap,
            options.highlightColour,
-           regularHeight};
+           regularHeight,
+           options.highlight};
     number = {ContentsFontRole::kRegular,
               printing || options.wordWrap,
               0,

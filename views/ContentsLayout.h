@@ -1,6 +1,6 @@
 // The one layout routine of the contents view, shared by the screen and the printer: each
-// shown item's summary line, then its hit lines with their numbers, the match in the
-// highlight colour. It measures and draws through a ContentsDevice, so one run can count
+// shown item's summary line, then its hit lines with their numbers, every match on a line
+// in the highlight colour. It measures and draws through a ContentsDevice, so one run can count
 // pages without drawing and the next draw a single page of them.
 //
 //   ContentsLayoutRequest request;           // widths, margins, which page, render or not
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/FoundItem.h"
+#include "engine/SearchExpression.h"
 
 namespace scoutwell {
 
@@ -82,6 +83,8 @@ struct ContentsStyle {
     int gap = 0;     // after every line
     std::uint32_t highlightColour = 0;
     int fontHeight = 0;
+    // Finds the matches after the search's own on hit lines; null elsewhere.
+    SearchExpression* highlight = nullptr;
 };
 
 struct ContentsPen {
@@ -101,6 +104,9 @@ struct ContentsPen {
 struct ContentsOptions {
     bool wordWrap = false;
     std::uint32_t highlightColour = 0xFF0000;
+    // The search's contents expression: it finds the matches of a hit line after the one
+    // the search recorded. Without it only that one is highlighted.
+    SearchExpression* highlight = nullptr;
 };
 
 // The styles of one layout pass: summary lines (bold after a contents search, else plain),
@@ -131,6 +137,10 @@ void drawHitLine(ContentsPen& pen, ContentsDevice& device, const HitLine& line,
 // One segment of a line from the pen's x, wrapped as the style says.
 void drawSegment(ContentsPen& pen, ContentsDevice& device, HitSegmentCache& segment,
                  ContentsFontRole font, std::uint32_t colour, bool draw);
+// Splits a hit line into its segments once (text, each match, text between and after them)
+// and keeps them in the line's caches: the search's match, then every later one that
+// `highlight` finds. A line without a match is one plain segment.
+std::vector<HitSegmentCache>& lineSegments(const HitLine& line, SearchExpression* highlight);
 // Splits the segment into rows; reuses the previous pieces when nothing they depend on
 // changed. Tabs in the text become spaces.
 void wrapSegment(HitSegmentCache& segment, const ContentsDevice& device, ContentsFontRole font,

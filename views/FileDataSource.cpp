@@ -4,6 +4,7 @@
 #include <QDrag>
 #include <QGuiApplication>
 #include <QWidget>
+#include <algorithm>
 
 #include "engine/Messages.h"
 #include "engine/Text.h"
@@ -86,18 +87,29 @@ bool FileDataSource::deleteFiles(ShellServices& shell) const {
         const std::string& path = files.front();
         question = text::format(kConfirmTrashOne, path.substr(path.rfind('/') + 1).c_str());
     } else {
-        question = text::format(kConfirmTrashMany, static_cast<int>(files.size()));
+        question = text::format(kConfirmTrashMany, static_cast<int>(files.size())) + "\n" +
+                   listedLines(files);
     }
     if (!shell.confirm(question))
         return false;
-    std::string failures;
+    std::vector<std::string> failures;
     for (const std::string& path : files) {
         if (!shell.moveToTrash(path))
-            failures += "\n" + path;
+            failures.push_back(path);
     }
     if (!failures.empty())
-        showMessage(kCouldNotTrash + failures);
+        showMessage(kCouldNotTrash + listedLines(failures));
     return true;
+}
+
+std::string listedLines(const std::vector<std::string>& lines) {
+    std::string listed;
+    const std::size_t shown = std::min(lines.size(), kListedFiles);
+    for (std::size_t i = 0; i < shown; ++i)
+        listed += "\n" + lines[i];
+    if (lines.size() > shown)
+        listed += "\n" + text::format(kAndMoreFormat, static_cast<int>(lines.size() - shown));
+    return listed;
 }
 
 void setDragRunner(DragRunner runner) {

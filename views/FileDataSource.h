@@ -34,6 +34,12 @@ inline constexpr const char* kConfirmTrashMany =
     "Are you sure you want to move these %d items to the Trash?";
 inline constexpr const char* kCouldNotTrash =
     "These files could not be moved to the Trash and were left where they are:";
+// A message lists at most this many files, then says how many more there are.
+inline constexpr std::size_t kListedFiles = 10;
+inline constexpr const char* kAndMoreFormat = "and %d more";
+
+// The lines, each after a line break, at most kListedFiles of them, then "and N more".
+std::string listedLines(const std::vector<std::string>& lines);
 
 class FileDataSource : public QMimeData {
     Q_OBJECT
@@ -51,7 +57,8 @@ class FileDataSource : public QMimeData {
     // Drags the files with only the copy effect allowed; returns the effect the drop
     // target chose.
     static Qt::DropAction dragFrom(QWidget* source, std::unique_ptr<FileDataSource> data);
-    // Asks once (naming the file, or the count of files), then moves every file to the
+    // Asks once (naming the file, or the count of files and up to ten of them), then moves
+    // every file to the
     // Trash; the files that could not be moved are named in one message at the end.
     // False when the user refused.
     bool deleteFiles(ShellServices& shell) const;

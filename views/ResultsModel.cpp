@@ -1,6 +1,7 @@
 #include "views/ResultsModel.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include <QIcon>
 #include <QString>
@@ -13,11 +14,11 @@
 namespace scoutwell {
 
 const ResultColumn ResultsModel::kColumns[kColumnCount] = {
-    {"Name", Qt::AlignLeft | Qt::AlignVCenter, 150, kNameColWidth},
-    {"Location", Qt::AlignLeft | Qt::AlignVCenter, 200, kLocationColWidth},
-    {"Size", Qt::AlignRight | Qt::AlignVCenter, 70, kSizeColWidth},
-    {"Type", Qt::AlignLeft | Qt::AlignVCenter, 150, kTypeColWidth},
-    {"Modified", Qt::AlignLeft | Qt::AlignVCenter, 200, kModifiedColWidth},
+    {"Name", Qt::AlignLeft | Qt::AlignVCenter, 150, 26, kNameColWidth},
+    {"Location", Qt::AlignLeft | Qt::AlignVCenter, 200, 34, kLocationColWidth},
+    {"Size", Qt::AlignRight | Qt::AlignVCenter, 70, 9, kSizeColWidth},
+    {"Type", Qt::AlignLeft | Qt::AlignVCenter, 150, 22, kTypeColWidth},
+    {"Modified", Qt::AlignLeft | Qt::AlignVCenter, 200, 20, kModifiedColWidth},
 };
 
 namespace {
@@ -183,6 +184,44 @@ void ResultsModel::rebuildRows(const std::function<void()>& reorder) {
             rowItems_.push_back(item.get());
     });
     endResetModel();
+}
+
+std::vector<std::pair<int, int>> ResultsModel::rebuildRowsKeeping(
+    const std::function<void()>& reorder, const std::vector<std::pair<int, int>>& rows,
+    int& currentRow) {
+    const int shown = static_cast<int>(rowItems_.size());
+    const auto inRange = [shown](int row) { return row >= 0 && row < shown; };
+    // Every row kept (Select All on a million rows) needs no look-up at all.
+    const bool all = shown > 0 && rows.size() == 1 && rows.front().first <= 0 &&
+                     rows.front().second >= shown - 1;
+    std::unordered_set<const FoundItem*> kept;
+    if (!all) {
+        for (const auto& [first, last] : rows) {
+            for (int row = std::max(first, 0); row <= last && inRange(row); ++row)
+                kept.insert(rowItems_[static_cast<std::size_t>(row)]);
+        }
+    }
+    const FoundItem* current =
+        inRange(currentRow) ? rowItems_[static_cast<std::size_t>(currentRow)] : nullptr;
+    rebuildRows(reorder);
+
+    currentRow = -1;
+    std::vector<std::pair<int, int>> ranges;
+    const int count = static_cast<int>(rowItems_.size());
+    if (all && count > 0)
+        ranges.emplace_back(0, count - 1);
+    for (int row = 0; row < count; ++row) {
+        const FoundItem* item = rowItems_[static_cast<std::size_t>(row)];
+        if (item == current)
+            currentRow = row;
+        if (all || !kept.contains(item))
+            continue;
+        if (!ranges.empty() && ranges.back().second == row - 1)
+            ranges.back().second = row;
+        else
+            ranges.emplace_back(row, row);
+    }
+    return ranges;
 }
 
 int ResultsModel::removeRowOfRemovedItem(std::string_view fullPath) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -24,11 +25,14 @@ class FoundItem;
 class IconCache;
 class ResultsStore;
 
-// One column of the list: its header, alignment, width and the value that stores it.
+// One column of the list: its header, alignment, the least width it starts with, how many
+// average characters a typical entry takes (a name like "IMG_20240612_183012.jpg", a
+// location like "/home/me/src/project/views/"), and the value that stores its width.
 struct ResultColumn {
     const char* header;
     Qt::Alignment alignment;
     int defaultWidth;
+    int typicalChars;
     const IntSetting& storedWidth;
 };
 
@@ -65,6 +69,12 @@ class ResultsModel : public QAbstractTableModel {
     // Runs `reorder` on the store, then shows every item it holds in its new order: one
     // reset of the rows instead of removing and inserting a million of them.
     void rebuildRows(const std::function<void()>& reorder);
+    // rebuildRows(), keeping track of some rows: returns, as ranges of first and last row
+    // in row order, the rows that show the items `rows` showed before, and moves
+    // `currentRow` to the row of its item (-1 when it had none).
+    std::vector<std::pair<int, int>> rebuildRowsKeeping(
+        const std::function<void()>& reorder, const std::vector<std::pair<int, int>>& rows,
+        int& currentRow);
     // After the store dropped the item with this full path: removes the row that showed
     // it and returns its index, or -1 when no row did (the item was not shown yet, or the
     // store still holds it).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/Messages.h"
 #include "engine/Text.h"
 #include "platform/posix/FileUrl.h"
 #include "platform/qt/ByteText.h"
@@ -46,7 +47,7 @@ bool ShellFileMenu::build(const std::vector<std::string>& paths) {
     menu_->addSeparator()->setData(firstOwnId_ + kSeparatorOffset);
     menu_->addAction(ownItem(kCopyItem, kCopyOffset));
     if (!handOver_)
-        menu_->addAction(ownItem(kDeleteItem, kDeleteOffset));
+        menu_->addAction(ownItem(kMoveToTrashItem, kDeleteOffset));
     paths_ = paths;
     return true;
 }
@@ -109,7 +110,7 @@ void ShellFileMenu::carryOut(int id) {
         const std::size_t handler = static_cast<std::size_t>(id / kIdsPerHandler);
         // Each application adds one command: the first of its block.
         if (handler < handlers_.size() && id % kIdsPerHandler - 1 == 0)
-            shell_.launchApplication(handlers_[handler], given().paths);
+            openFilesWith(handlers_[handler], given().paths, shell_);
         return;
     }
     switch (id - firstOwnId_) {
@@ -137,15 +138,48 @@ void ShellFileMenu::carryOut(int id) {
     }
 }
 
+bool openFile(const std::string& path, ShellServices& shell) {
+    std::string reason;
+    if (shell.openWithDefault(path, reason))
+        return true;
+    showMessage(text::format(kCouldNotOpenFormat, path.c_str(), reason.c_str()));
+    return false;
+}
+
 void openFiles(const std::vector<std::string>& paths, ShellServices& shell) {
-    for (const std::string& path : paths)
-        shell.openWithDefault(path);
+    if (paths.size() == 1) {
+        openFile(paths.front(), shell);
+        return;
+    }
+    std::vector<std::string> failures;
+    for (const std::string& path : paths) {
+        std::string reason;
+        if (!shell.openWithDefault(path, reason))
+            failures.push_back(text::format(kOpenFailureFormat, path.c_str(), reason.c_str()));
+    }
+    if (!failures.empty())
+        showMessage(kCouldNotOpenSeveral + listedLines(failures));
+}
+
+bool openFilesWith(const std::string& applicationId, const std::vector<std::string>& paths,
+                   ShellServices& shell) {
+    std::string reason;
+    if (paths.empty() || shell.launchApplication(applicationId, paths, reason))
+        return true;
+    const std::string application = shell.applicationName(applicationId).value_or(applicationId);
+    if (paths.size() == 1)
+        showMessage(text::format(kCouldNotOpenWithFormat, paths.front().c_str(),
+                                 application.c_str(), reason.c_str()));
+    else
+        showMessage(text::format(kCouldNotOpenSeveralWithFormat, application.c_str(),
+                                 listedLines(paths).c_str(), reason.c_str()));
+    return false;
 }
 
 void exploreHere(const std::vector<std::string>& paths, ShellServices& shell) {
     for (const std::string& path : paths) {
-        if (!shell.showItems(path))
-            shell.openWithDefault(folderOfPath(path));
+        if (!shell.showItems(path) && !openFile(folderOfPath(path), shell))
+            return;  // one message is enough: the next folder would fail alike
     }
 }
 

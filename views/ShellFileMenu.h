@@ -6,7 +6,7 @@
 //
 // It reads, top to bottom: "Open", "&Explore here...", one "Open with NAME" item per
 // application registered for the first file's type (its recommended applications, then
-// the fallback ones, each once), a separator, "&Copy", "&Delete". Every application is a
+// the fallback ones, each once), a separator, "&Copy", "Move to &Trash". Every application is a
 // handler owning a block of kIdsPerHandler command ids: handler k owns 20k+1 to 20k+19,
 // and the menu's own items follow the last block (firstOwnId = 20 x handlers). An
 // application that cannot be loaded takes no block; one that loads but cannot add its item
@@ -29,7 +29,8 @@ class ShellServices;
 inline constexpr const char* kOpenItem = "Open";
 inline constexpr const char* kExploreHereItem = "&Explore here...";
 inline constexpr const char* kCopyItem = "&Copy";
-inline constexpr const char* kDeleteItem = "&Delete";
+// The one name of the Trash command in the menus of one file and of several.
+inline constexpr const char* kMoveToTrashItem = "Move to &Trash";
 inline constexpr const char* kOpenWithItem = "Open with %s";
 
 class ShellFileMenu {
@@ -77,8 +78,24 @@ class ShellFileMenu {
     std::vector<std::string> onDisk_;
 };
 
-// Opens each file with its default application.
+// What the user is told when files or folders could not be opened: the file and the reason.
+inline constexpr const char* kCouldNotOpenFormat = "Could not open %s\n\n%s";
+inline constexpr const char* kCouldNotOpenWithFormat = "Could not open %s with %s\n\n%s";
+inline constexpr const char* kCouldNotOpenSeveralWithFormat =
+    "Could not open these files with %s:%s\n\n%s";
+inline constexpr const char* kCouldNotOpenSeveral = "These files could not be opened:";
+inline constexpr const char* kOpenFailureFormat = "%s: %s";
+inline constexpr const char* kCouldNotShowProperties =
+    "Could not show the properties of %s\n\nThe file manager did not take the request.";
+
+// Opens the file or folder with its default application; a failure is told, naming it
+// and the reason.
+bool openFile(const std::string& path, ShellServices& shell);
+// Opens each file with its default application; those that failed are told in one message.
 void openFiles(const std::vector<std::string>& paths, ShellServices& shell);
+// Starts the application with the files; a failure is told, naming them and the reason.
+bool openFilesWith(const std::string& applicationId, const std::vector<std::string>& paths,
+                   ShellServices& shell);
 // For each file, its folder in the file manager with the file selected; where no file
 // manager offers that, the folder with the default application. One call per file.
 void exploreHere(const std::vector<std::string>& paths, ShellServices& shell);

@@ -71,12 +71,12 @@ bool showSingleFileMenu(const std::string& name, const std::string& location,
     };
     const std::vector<std::string> one{path};
     menu.setDefaultAction(
-        add(QString::fromLatin1(kSingleOpenItem), [&] { shell.openWithDefault(path); }));
+        add(QString::fromLatin1(kSingleOpenItem), [&] { openFile(path, shell); }));
     for (const std::string& id : shell.recommendedApplications(path)) {
         const std::optional<std::string> app = shell.applicationName(id);
         if (app && !app->empty())
             add(menuText(text::format(kOpenWithItem, app->c_str())),
-                [&shell, id, &one] { shell.launchApplication(id, one); });
+                [&shell, id, &one] { openFilesWith(id, one, shell); });
     }
     add(QString::fromLatin1(kExploreHereItem), [&] { exploreHere(one, shell); });
     menu.addSeparator();
@@ -90,7 +90,10 @@ bool showSingleFileMenu(const std::string& name, const std::string& location,
     });
     if (shell.offersItemProperties()) {
         menu.addSeparator();
-        add(QString::fromLatin1(kPropertiesItem), [&] { shell.showItemProperties(path); });
+        add(QString::fromLatin1(kPropertiesItem), [&] {
+            if (!shell.showItemProperties(path))
+                showMessage(text::format(kCouldNotShowProperties, path.c_str()));
+        });
     }
 
     QAction* chosen = runPopup(menu, globalPos);
@@ -111,14 +114,14 @@ void showMemberMenu(const std::string& path, const std::string& archivePath,
     };
     menu.setDefaultAction(add(QString::fromLatin1(kSingleOpenItem), [&] {
         if (const std::string copy = extract(); !copy.empty())
-            shell.openWithDefault(copy);
+            openFile(copy, shell);
     }));
     for (const std::string& id : shell.recommendedApplications(path)) {
         const std::optional<std::string> app = shell.applicationName(id);
         if (app && !app->empty())
             add(menuText(text::format(kOpenWithItem, app->c_str())), [&shell, id, &extract] {
                 if (const std::string copy = extract(); !copy.empty())
-                    shell.launchApplication(id, {copy});
+                    openFilesWith(id, {copy}, shell);
             });
     }
     add(QString::fromLatin1(kExploreHereItem), [&] { exploreHere({archivePath}, shell); });
@@ -132,7 +135,10 @@ void showMemberMenu(const std::string& path, const std::string& archivePath,
     add(QString::fromLatin1(kCopyPathItem), [&] { copyPathToClipboard(path); });
     if (shell.offersItemProperties()) {
         menu.addSeparator();
-        add(QString::fromLatin1(kPropertiesItem), [&] { shell.showItemProperties(archivePath); });
+        add(QString::fromLatin1(kPropertiesItem), [&] {
+            if (!shell.showItemProperties(archivePath))
+                showMessage(text::format(kCouldNotShowProperties, archivePath.c_str()));
+        });
     }
     QAction* chosen = runPopup(menu, globalPos);
     if (auto it = commands.find(chosen); chosen && it != commands.end())

@@ -26,7 +26,6 @@ inline constexpr const char* kGettingContextMenuStep = "Getting context menu for
 
 inline constexpr const char* kSingleOpenItem = "&Open";
 inline constexpr const char* kCopyPathItem = "Copy &path";
-inline constexpr const char* kMoveToTrashItem = "Move to &Trash";
 inline constexpr const char* kPropertiesItem = "P&roperties";
 
 // The result code of a file or folder that cannot be looked at: 0x80070000 with the

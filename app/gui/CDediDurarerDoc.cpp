@@ -14,6 +14,7 @@
 #include "app/gui/CSaveResultsDialog.h"
 #include "engine/FileSystem.h"
 #include "engine/Messages.h"
+#include "engine/Text.h"
 #include "framework/CommandIds.h"
 #include "framework/WindowMessages.h"
 #include "platform/qtgui/DesktopOpen.h"
@@ -112,6 +113,7 @@ bool CDediDurarerDoc::startSearch() {
 
     results.clear();
     shownItems.clear();
+    lastSearchStopped_ = false;
     beginRun();
     sendToAllViews(WM_SEARCH_STARTED);
 
@@ -141,6 +143,8 @@ bool CDediDurarerDoc::startSearch() {
 
 bool CDediDurarerDoc::stopSearch() {
     if (engine) {
+        // A worker that already ended ran to its end, whoever asks to stop it now.
+        lastSearchStopped_ = !engine->waitForEnd(0);
         workingCriteria.requestStop();
         // The worker may be waiting for the GUI thread to show a message; serving those
         // requests between short waits keeps the two threads from waiting on each other.
@@ -151,6 +155,23 @@ bool CDediDurarerDoc::stopSearch() {
     }
     postToAllViews(WM_SEARCH_CLEANEDUP);
     return true;
+}
+
+void CDediDurarerDoc::setStatusText(std::string text) {
+    if (text == statusText_)
+        return;
+    statusText_ = std::move(text);
+    emit statusTextChanged();
+}
+
+std::string CDediDurarerDoc::foundText() const {
+    std::string found =
+        text::format(kFilesFoundFormat, static_cast<int>(results.count()), kFilesFoundText);
+    if (lastSearchStopped_)
+        found += kSearchStoppedText;
+    if (const std::size_t cutShort = results.cutShortCount())
+        found += text::format(kCutShortFormat, static_cast<int>(cutShort));
+    return found;
 }
 
 void CDediDurarerDoc::showContentsFor(const std::vector<std::string>& paths) {
@@ -220,6 +241,9 @@ int CDediDurarerDoc::removeMissingFiles(const std::vector<std::string>& paths) {
         sendToAllViews(WM_FILE_REMOVED, &note);
         ++removed;
     }
+    // The count on show after a search follows the list; a running search says it at its end.
+    if (removed > 0 && !searching() && !statusText_.empty())
+        setStatusText(foundText());
     return removed;
 }
 
@@ -253,8 +277,12 @@ bool CDediDurarerDoc::handleCommand(int commandId) {
     switch (commandId) {
         case ID_HELP_CONTENTS: {
             const QString page = helpPagePath();
-            if (!page.isEmpty())
-                openWithDefaultApplication(QUrl::fromLocalFile(page));
+            std::string reason;
+            if (page.isEmpty())
+                showMessage(kHelpPageMissing);
+            else if (!openWithDefaultApplication(QUrl::fromLocalFile(page), reason))
+                showMessage(text::format(kCouldNotOpenHelpFormat, page.toStdString().c_str(),
+                                         reason.c_str()));
             return true;
         }
         case ID_SAVE_RESULTS:

@@ -35,6 +35,18 @@ inline constexpr const char* kCouldNotCleanUp =
     "Could not clean up because Wait did not return WAIT_OBJECT_";
 inline constexpr const char* kNotAllItemsExist =
     "Not all items exist in list. Cannot show contents.";
+inline constexpr const char* kHelpPageMissing =
+    "The help page could not be found beside the program. Reinstalling Scoutwell puts it "
+    "back.";
+inline constexpr const char* kCouldNotOpenHelpFormat = "Could not open the help page %s\n\n%s";
+// The status bar's text after a search: the count, how it ended, compressed files cut short.
+inline constexpr const char* kFilesFoundFormat = "%d %s";
+inline constexpr const char* kFilesFoundText = "file(s) found";
+inline constexpr const char* kSearchStoppedText = " before the search was stopped";
+// After the count, when compressed files could not be searched to their end.
+inline constexpr const char* kCutShortFormat =
+    "; %d compressed file(s) or document(s) damaged, encrypted or too large, searched only in "
+    "part";
 // A colour value with red in the low byte: pure blue.
 inline constexpr std::uint32_t kDefaultHighlightColour = 0xFF0000;
 
@@ -57,6 +69,16 @@ class CDediDurarerDoc : public Document, public CommandTarget {
     bool stopSearch();
     // An engine exists: from a successful start until the stop that follows.
     bool searching() const { return engine != nullptr; }
+    // Whether the last search was stopped before it ran to its end.
+    bool lastSearchStopped() const { return lastSearchStopped_; }
+
+    // What the status bar says while this document's window is the active one: the folder
+    // a search is in, then what it found. Empty (the frame's idle text) until a search.
+    const std::string& statusText() const { return statusText_; }
+    void setStatusText(std::string text);
+    // The count of results held, whether the search was stopped and how many compressed
+    // files were searched only in part.
+    std::string foundText() const;
 
     // The full paths of the selected results, in selection order.
     void showContentsFor(const std::vector<std::string>& paths);
@@ -100,12 +122,15 @@ class CDediDurarerDoc : public Document, public CommandTarget {
   signals:
     // The search started or was cleaned up: Start and Stop change their state.
     void searchStateChanged();
+    void statusTextChanged();
 
   private:
     // Shows `items`; with `missing`, an item after them could not be found.
     void showItems(std::vector<FoundItem*> items, bool missing);
 
     Application& app_;
+    bool lastSearchStopped_ = false;
+    std::string statusText_;
 };
 
 }  // namespace scoutwell

@@ -8,10 +8,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "app/core/Settings.h"
@@ -23,6 +21,7 @@
 #include "engine/Text.h"
 #include "framework/BusyAnimation.h"
 #include "framework/CommandIds.h"
+#include "framework/CriteriaPageSupport.h"
 #include "framework/SearchEvent.h"
 #include "framework/WindowMessages.h"
 #include "platform/qt/ByteText.h"
@@ -91,6 +90,8 @@ void CSearchForView::buildControls() {
     start_->setDefault(true);
     stop_->setEnabled(false);
     progress_->setTextVisible(false);
+    progress_->setAccessibleName(QString::fromLatin1(kProgressName));
+    animation_->setAccessibleName(QString::fromLatin1(kAnimationName));
     keepPlaceWhenHidden(placeholder_);
     keepPlaceWhenHidden(progress_);
     keepPlaceWhenHidden(animation_);
@@ -136,6 +137,10 @@ bool CSearchForView::setActiveCriteriaTab(const std::string& name) {
         return false;
     }
     sheet_->setPages(mainPage, optionsPage);
+    // After the sheet, the column beside it from top to bottom.
+    std::vector<QWidget*> order = sheet_->tabOrder();
+    order.insert(order.end(), {start_, stop_, expertUser_});
+    setTabChain(order);
     return true;
 }
 
@@ -286,9 +291,9 @@ void CSearchForView::sendCopyToFocus() {
         QMetaObject::invokeMethod(focus, "copy");
 }
 
-void CSearchForView::showInStatusBar(const QString& text) {
-    if (auto* frame = qobject_cast<QMainWindow*>(window()))
-        frame->statusBar()->showMessage(text);
+void CSearchForView::showInStatusBar(std::string text) {
+    if (doc_)
+        doc_->setStatusText(std::move(text));
 }
 
 void CSearchForView::customEvent(QEvent* event) {
@@ -322,17 +327,14 @@ void CSearchForView::customEvent(QEvent* event) {
             break;
         case WM_SEARCH_FOLDER:
             if (const SearchProgressNote* note = message->note())
-                showInStatusBar(qStringFromBytes(note->text));
+                showInStatusBar(note->text);
             break;
         case WM_SEARCH_CLEANEDUP: {
             start_->setEnabled(true);
             stop_->setEnabled(false);
             status_->clear();
-            const int count = doc_ ? static_cast<int>(doc_->results.count()) : 0;
-            std::string found = text::format(kFilesFoundFormat, count, kFilesFoundText);
-            if (const int cutShort = doc_ ? static_cast<int>(doc_->results.cutShortCount()) : 0)
-                found += text::format(kCutShortFormat, cutShort);
-            showInStatusBar(qStringFromBytes(found));
+            if (doc_)
+                showInStatusBar(doc_->foundText());
             if (progressShown_) {
                 progress_->hide();
                 progress_->reset();

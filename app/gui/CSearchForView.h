@@ -29,6 +29,11 @@ class QPushButton;
 
 namespace scoutwell {
 
+// The tests' reader of state no control shows (tests/gui/TestAccess.h); no code of it ships.
+namespace testing {
+struct Access;
+}
+
 class BusyAnimation;
 class CDediDurarerDoc;
 class COptionsTab;
@@ -37,16 +42,13 @@ class CSearchPropertyPage;
 inline constexpr const char* kStartButtonText = "Start search";
 inline constexpr const char* kStopButtonText = "Stop";
 inline constexpr const char* kExpertUserText = "E&xpert User";
-inline constexpr const char* kFilesFoundFormat = "%d %s";
-inline constexpr const char* kFilesFoundText = "file(s) found";
-// After the count, when compressed files or documents could not be searched to their end.
-inline constexpr const char* kCutShortFormat =
-    "; %d compressed file(s) or document(s) damaged, encrypted or too large, searched only in "
-    "part";
 inline constexpr const char* kInvalidTabFormat = "Invalid tab passed to setActiveCriteriaTab: %s";
 inline constexpr const char* kOutOfMemoryForPage = "Ran out of memory when trying to create dialog";
 inline constexpr const char* kCouldNotCreateSheet = "Could not create property sheet";
 inline constexpr int kProgressRange = 50;
+// What screen readers call the progress bar and the busy animation.
+inline constexpr const char* kProgressName = "Search progress";
+inline constexpr const char* kAnimationName = "Searching";
 
 inline constexpr int kSheetPlaceholderId = 1041;
 inline constexpr int kExpertUserId = 1087;
@@ -94,8 +96,6 @@ class CSearchForView : public CSearchForViewHost, public CommandTarget {
 
     CDediDurarerDoc* document() const { return doc_; }
     CriteriaSheet* sheet() const { return sheet_; }
-    bool sheetCreated() const { return sheetCreated_; }
-    bool progressShown() const { return progressShown_; }
     QCheckBox* expertUserBox() const { return expertUser_; }
     QPushButton* startButton() const { return start_; }
     QPushButton* stopButton() const { return stop_; }
@@ -113,7 +113,8 @@ class CSearchForView : public CSearchForViewHost, public CommandTarget {
     void registerGeometry();
     void expertUserClicked(bool checked);
     void stopSearch();
-    void showInStatusBar(const QString& text);
+    // Into the document's status text, which the frame shows while its window is active.
+    void showInStatusBar(std::string text);
     void sendDeleteToFocus();
     void sendCopyToFocus();
 
@@ -130,6 +131,8 @@ class CSearchForView : public CSearchForViewHost, public CommandTarget {
     QSize designSize_;
     bool sheetCreated_ = false;
     bool progressShown_ = false;
+
+    friend struct testing::Access;
 };
 
 }  // namespace scoutwell

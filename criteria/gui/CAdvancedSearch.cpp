@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStyle>
+#include <utility>
 
 #include "app/core/Application.h"
 #include "app/gui/CDediDurarerDoc.h"
@@ -16,6 +17,7 @@
 #include "criteria/gui/CMultipleFolders.h"
 #include "criteria/gui/DateField.h"
 #include "engine/Messages.h"
+#include "engine/Text.h"
 #include "framework/CriteriaPageSupport.h"
 #include "framework/HistoryComboBox.h"
 #include "platform/qt/ByteText.h"
@@ -102,6 +104,14 @@ CAdvancedSearch::CAdvancedSearch(CSearchOptions* sheet, QWidget* parent)
     setControlId(lookIn_, kLookInId);
     fileNameWizard_->setAutoDefault(false);
     contentsWizard_->setAutoDefault(false);
+    const std::pair<QWidget*, const char*> names[] = {
+        {fileNameWizard_, kFileNameWizardName},     {contentsWizard_, kContentsWizardName},
+        {sizeMoreThanOn_, kSizeMoreThanOnName},     {sizeMoreThan_, kSizeMoreThanName},
+        {sizeLessThanOn_, kSizeLessThanOnName},     {sizeLessThan_, kSizeLessThanName},
+        {modifiedAfterOn_, kModifiedAfterOnName},   {modifiedAfter_, kModifiedAfterName},
+        {modifiedBeforeOn_, kModifiedBeforeOnName}, {modifiedBefore_, kModifiedBeforeName}};
+    for (const auto& [control, name] : names)
+        setFieldName(control, QString::fromLatin1(name));
     // A date field must hold a four-digit year and a size field any 64-bit KB count.
     const int dateWidth =
         modifiedAfter_->fontMetrics().horizontalAdvance(dateFieldText(currentOleDate()) + "0000");
@@ -162,6 +172,13 @@ CAdvancedSearch::CAdvancedSearch(CSearchOptions* sheet, QWidget* parent)
     connect(browseFolders_, &QPushButton::clicked, this, &CAdvancedSearch::browseFoldersClicked);
     connect(fileNameWizard_, &QPushButton::clicked, this, &CAdvancedSearch::fileNameWizardClicked);
     connect(contentsWizard_, &QPushButton::clicked, this, &CAdvancedSearch::contentsWizardClicked);
+}
+
+std::vector<QWidget*> CAdvancedSearch::tabOrder() const {
+    return {fileName_,         fileNameWizard_, searchContents_, containingText_,  contentsWizard_,
+            lookIn_,           browse_,         browseFolders_,  sizeMoreThanOn_,  sizeMoreThan_,
+            sizeLessThanOn_,   sizeLessThan_,   subfolders_,     modifiedAfterOn_, modifiedAfter_,
+            modifiedBeforeOn_, modifiedBefore_};
 }
 
 void CAdvancedSearch::initPage() {
@@ -244,7 +261,7 @@ void CAdvancedSearch::fileNameWizardClicked() {
         showMessage(kFileNameNotRegExp);
         return;
     }
-    if (runExpressionWizard(fileNameWizardData_, &SearchCriteria::fileName))
+    if (runExpressionWizard(fileNameWizardData_, &SearchCriteria::fileName, kFileNameWizardCaption))
         loadData();
 }
 
@@ -254,16 +271,20 @@ void CAdvancedSearch::contentsWizardClicked() {
         showMessage(kContentsNotRegExp);
         return;
     }
-    if (runExpressionWizard(contentsWizardData_, &SearchCriteria::containingText)) {
+    if (runExpressionWizard(contentsWizardData_, &SearchCriteria::containingText,
+                            kContentsWizardCaption)) {
         criteria()->searchContents = !criteria()->containingText.empty();
         loadData();
     }
 }
 
-bool CAdvancedSearch::runExpressionWizard(ExprWizData& data, std::string SearchCriteria::*target) {
+bool CAdvancedSearch::runExpressionWizard(ExprWizData& data, std::string SearchCriteria::*target,
+                                          const char* fieldCaption) {
     if (!document() || !saveData())
         return false;
     CExprWizSheet wizard(document()->settings(), this);
+    wizard.setWindowTitle(
+        QString::fromUtf8(text::format(kExprWizFieldCaptionFormat, fieldCaption)));
     wizard.data() = data;
     if (wizard.exec() != QDialog::Accepted)
         return false;

@@ -26,7 +26,9 @@ class CExprWizSheet;
 class CExprWizSpecial;
 class SettingsStore;
 
-inline constexpr const char* kExprWizCaption = "Filename Expression Wizard";
+inline constexpr const char* kExprWizCaption = "Expression Wizard";
+// The caption of a wizard that builds the expression of one field: names the field.
+inline constexpr const char* kExprWizFieldCaptionFormat = "Expression Wizard: %s";
 
 // The wizard buttons a page asks for: flags back 1, next 2, finish 4.
 inline constexpr int kWizardBack = 1;

@@ -1,9 +1,10 @@
 #include "platform/qtgui/DesktopOpen.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+
+#include "platform/qtgui/GioApplications.h"
 
 namespace scoutwell {
 
@@ -16,13 +17,15 @@ DesktopOpener& opener() {
 
 }  // namespace
 
-bool openWithDefaultApplication(const QUrl& url) {
+bool openWithDefaultApplication(const QUrl& url, std::string& reason) {
     if (opener())
-        return opener()(url);
-    return QDesktopServices::openUrl(url);
+        return opener()(url, reason);
+    return launchDefaultApplication(url.toEncoded().toStdString(), reason);
 }
 
-void setDesktopOpener(DesktopOpener newOpener) { opener() = std::move(newOpener); }
+void setDesktopOpener(DesktopOpener newOpener) {
+    opener() = std::move(newOpener);
+}
 
 QString helpPagePath() {
     const QString besideProgram =

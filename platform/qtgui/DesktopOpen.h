@@ -1,7 +1,9 @@
-// Opening files and pages with the user's default application (QDesktopServices), and
-// where the program's help page lives.
+// Opening files and pages with the user's default application (through GIO, as a file
+// manager does: no helper program on the PATH is needed), and where the program's help
+// page lives.
 //
-//   openWithDefaultApplication(QUrl::fromLocalFile(path));
+//   std::string reason;
+//   if (!openWithDefaultApplication(QUrl::fromLocalFile(path), reason)) tell(path, reason);
 //
 // Tests install an opener of their own so that nothing starts on the desktop.
 #pragma once
@@ -9,14 +11,16 @@
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <string>
 
 namespace scoutwell {
 
-using DesktopOpener = std::function<bool(const QUrl& url)>;
+using DesktopOpener = std::function<bool(const QUrl& url, std::string& reason)>;
 
-// False when no application could be started for the URL.
-bool openWithDefaultApplication(const QUrl& url);
-// Replaces QDesktopServices::openUrl; an empty opener restores it.
+// False, with the reason in the desktop's words, when no application could be started
+// for the URL.
+bool openWithDefaultApplication(const QUrl& url, std::string& reason);
+// Replaces the desktop's opener; an empty opener restores it.
 void setDesktopOpener(DesktopOpener opener);
 
 // The help page beside the installed program (share/doc/scoutwell/help/index.html), else

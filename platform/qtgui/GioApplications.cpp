@@ -3,11 +3,15 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
+#include "engine/Text.h"
 #include "platform/posix/FileUrl.h"
 
 namespace scoutwell {
 
 namespace {
+
+constexpr const char* kNoSuchApplication = "The application %s is no longer installed.";
+constexpr const char* kCouldNotStart = "The application could not be started.";
 
 // The content type GIO gives a file of this name, without reading it.
 std::string contentTypeOfName(const std::string& path) {
@@ -26,6 +30,17 @@ std::vector<std::string> idsOf(GList* apps) {
     }
     g_list_free_full(apps, g_object_unref);
     return ids;
+}
+
+// GIO's message of a failed call, freeing the error; a generic one when GIO gave none.
+void takeReason(gboolean succeeded, GError* error, std::string& reason) {
+    if (error) {
+        if (!succeeded)
+            reason = error->message ? error->message : "";
+        g_error_free(error);
+    }
+    if (!succeeded && reason.empty())
+        reason = kCouldNotStart;
 }
 
 }  // namespace
@@ -56,10 +71,13 @@ std::optional<std::string> applicationName(const std::string& id) {
     return result;
 }
 
-bool launchApplication(const std::string& id, const std::vector<std::string>& paths) {
+bool launchApplication(const std::string& id, const std::vector<std::string>& paths,
+                       std::string& reason) {
     GDesktopAppInfo* app = g_desktop_app_info_new(id.c_str());
-    if (!app)
+    if (!app) {
+        reason = text::format(kNoSuchApplication, id.c_str());
         return false;
+    }
     // URLs, not paths: GIO turns them back into the exact bytes for %f and %F.
     std::vector<std::string> urls;
     urls.reserve(paths.size());
@@ -70,10 +88,16 @@ bool launchApplication(const std::string& id, const std::vector<std::string>& pa
         list = g_list_prepend(list, it->data());
     GError* error = nullptr;
     const gboolean launched = g_app_info_launch_uris(G_APP_INFO(app), list, nullptr, &error);
-    if (error)
-        g_error_free(error);
+    takeReason(launched, error, reason);
     g_list_free(list);
     g_object_unref(app);
+    return launched;
+}
+
+bool launchDefaultApplication(const std::string& url, std::string& reason) {
+    GError* error = nullptr;
+    const gboolean launched = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &error);
+    takeReason(launched, error, reason);
     return launched;
 }
 

@@ -3,7 +3,7 @@
 // keywords do not mix.
 //
 //   for (const std::string& id : recommendedApplicationIds("/tmp/a.txt")) ...
-//   launchApplication("org.gnome.TextEditor.desktop", {"/tmp/a.txt", "/tmp/b.txt"});
+//   launchApplication("org.gnome.TextEditor.desktop", {"/tmp/a.txt", "/tmp/b.txt"}, reason);
 #pragma once
 
 #include <optional>
@@ -22,7 +22,13 @@ std::vector<std::string> fallbackApplicationIds(const std::string& path);
 // loaded.
 std::optional<std::string> applicationName(const std::string& id);
 // Starts the application with the files; its desktop entry's Exec codes decide whether
-// it gets them all at once or one instance each. False when it could not be started.
-bool launchApplication(const std::string& id, const std::vector<std::string>& paths);
+// it gets them all at once or one instance each. False, with GIO's reason, when it could
+// not be started.
+bool launchApplication(const std::string& id, const std::vector<std::string>& paths,
+                       std::string& reason);
+// Opens a URL (a file: URL opens the file or folder it names) with the default application
+// for its type, as the desktop's file manager would: no helper program on the PATH is
+// needed. False, with GIO's reason, when nothing could be started for it.
+bool launchDefaultApplication(const std::string& url, std::string& reason);
 
 }  // namespace scoutwell

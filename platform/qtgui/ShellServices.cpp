@@ -57,13 +57,14 @@ std::optional<std::string> DesktopShellServices::applicationName(const std::stri
 }
 
 bool DesktopShellServices::launchApplication(const std::string& id,
-                                             const std::vector<std::string>& paths) {
-    return scoutwell::launchApplication(id, paths);
+                                             const std::vector<std::string>& paths,
+                                             std::string& reason) {
+    return scoutwell::launchApplication(id, paths, reason);
 }
 
-bool DesktopShellServices::openWithDefault(const std::string& path) {
+bool DesktopShellServices::openWithDefault(const std::string& path, std::string& reason) {
     return openWithDefaultApplication(
-        QUrl::fromEncoded(QByteArray::fromStdString(fileUrlFromPath(path))));
+        QUrl::fromEncoded(QByteArray::fromStdString(fileUrlFromPath(path))), reason);
 }
 
 bool DesktopShellServices::showItems(const std::string& path) {

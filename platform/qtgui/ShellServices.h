@@ -5,7 +5,8 @@
 //   ShellServices& shell = shellServices();   // the desktop's, or a test's stand-in
 //   if (!shell.showItems(path)) shell.openWithDefault(folderOfPath(path));
 //
-// Paths are byte strings; nothing here shows an error: callers decide what to report.
+// Paths are byte strings; nothing here shows an error: what fails says why, and callers
+// decide what to report.
 #pragma once
 
 #include <optional>
@@ -24,11 +25,12 @@ class ShellServices {
     virtual std::vector<std::string> fallbackApplications(const std::string& path) = 0;
     // The application's name; nothing when it cannot be loaded.
     virtual std::optional<std::string> applicationName(const std::string& id) = 0;
-    virtual bool launchApplication(const std::string& id,
-                                   const std::vector<std::string>& paths) = 0;
+    // False, with the reason, when the application could not be started.
+    virtual bool launchApplication(const std::string& id, const std::vector<std::string>& paths,
+                                   std::string& reason) = 0;
 
-    // Opens a file or folder with the user's default application.
-    virtual bool openWithDefault(const std::string& path) = 0;
+    // Opens a file or folder with the user's default application; false with the reason.
+    virtual bool openWithDefault(const std::string& path, std::string& reason) = 0;
     // Shows the file selected in its folder through org.freedesktop.FileManager1; false
     // when no file manager on the session bus took the call.
     virtual bool showItems(const std::string& path) = 0;
@@ -42,14 +44,15 @@ class ShellServices {
     virtual bool moveToTrash(const std::string& path) = 0;
 };
 
-// GIO, D-Bus, QDesktopServices, the freedesktop Trash and a modal question box.
+// GIO, D-Bus, the freedesktop Trash and a modal question box.
 class DesktopShellServices : public ShellServices {
   public:
     std::vector<std::string> recommendedApplications(const std::string& path) override;
     std::vector<std::string> fallbackApplications(const std::string& path) override;
     std::optional<std::string> applicationName(const std::string& id) override;
-    bool launchApplication(const std::string& id, const std::vector<std::string>& paths) override;
-    bool openWithDefault(const std::string& path) override;
+    bool launchApplication(const std::string& id, const std::vector<std::string>& paths,
+                           std::string& reason) override;
+    bool openWithDefault(const std::string& path, std::string& reason) override;
     bool showItems(const std::string& path) override;
     bool offersItemProperties() override;
     bool showItemProperties(const std::string& path) override;

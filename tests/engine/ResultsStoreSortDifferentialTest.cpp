@@ -1,7 +1,8 @@
 // The store's sorts, which compare texts made once per sort, against the plain comparators
 // over random items: names and folders that differ only in case (ASCII and beyond), equal
 // names in other folders, folders among files, equal sizes and times. Ties the comparators
-// leave keep the items' previous order, so the plain side is a stable sort.
+// leave keep the items' previous order, so the plain side is a stable sort. A descending
+// sort is the ascending one read backwards.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,7 +63,7 @@ std::vector<std::unique_ptr<FoundItem>> randomItems(std::mt19937& random) {
 }
 
 TEST(ResultsStoreSortDifferential, EveryOrderEqualsAStableSortWithItsComparator) {
-    using Sort = void (ResultsStore::*)();
+    using Sort = void (ResultsStore::*)(bool);
     using Less = bool (*)(const FoundItem&, const FoundItem&);
     const std::vector<std::pair<Sort, Less>> orders = {
         {&ResultsStore::sortByName, lessByName},
@@ -75,26 +76,32 @@ TEST(ResultsStoreSortDifferential, EveryOrderEqualsAStableSortWithItsComparator)
     for (int round = 0; round < 300; ++round) {
         const auto items = randomItems(random);
         for (std::size_t o = 0; o < orders.size(); ++o) {
-            ResultsStore store;
-            std::vector<const FoundItem*> plain;
-            for (const auto& item : items) {
-                store.add(*item);
-                plain.push_back(item.get());
+            for (const bool descending : {false, true}) {
+                ResultsStore store;
+                std::vector<const FoundItem*> plain;
+                for (const auto& item : items) {
+                    store.add(*item);
+                    plain.push_back(item.get());
+                }
+                (store.*orders[o].first)(descending);
+                std::stable_sort(plain.begin(), plain.end(),
+                                 [&](const FoundItem* a, const FoundItem* b) {
+                                     return orders[o].second(*a, *b);
+                                 });
+                if (descending)
+                    std::reverse(plain.begin(), plain.end());
+                std::vector<Row> expected;
+                for (const FoundItem* item : plain)
+                    expected.push_back(rowOf(*item));
+                const std::vector<Row> sorted = store.read([](const auto& all) {
+                    std::vector<Row> rows;
+                    for (const auto& item : all)
+                        rows.push_back(rowOf(*item));
+                    return rows;
+                });
+                ASSERT_EQ(sorted, expected)
+                    << "round " << round << " order " << o << " descending " << descending;
             }
-            (store.*orders[o].first)();
-            std::stable_sort(
-                plain.begin(), plain.end(),
-                [&](const FoundItem* a, const FoundItem* b) { return orders[o].second(*a, *b); });
-            std::vector<Row> expected;
-            for (const FoundItem* item : plain)
-                expected.push_back(rowOf(*item));
-            const std::vector<Row> sorted = store.read([](const auto& all) {
-                std::vector<Row> rows;
-                for (const auto& item : all)
-                    rows.push_back(rowOf(*item));
-                return rows;
-            });
-            ASSERT_EQ(sorted, expected) << "round " << round << " order " << o;
         }
     }
 }

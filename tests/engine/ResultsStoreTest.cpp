@@ -33,7 +33,7 @@ std::vector<std::string> paths(const ResultsStore& store) {
 // The same items in several starting orders: an unstable sort must still give one answer,
 // because the comparators break every tie that matters.
 void expectSortedOrder(const std::vector<std::unique_ptr<FoundItem>>& items,
-                       void (ResultsStore::*sort)(), const std::vector<std::string>& expected) {
+                       void (ResultsStore::*sort)(bool), const std::vector<std::string>& expected) {
     std::vector<std::size_t> order(items.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -42,7 +42,7 @@ void expectSortedOrder(const std::vector<std::unique_ptr<FoundItem>>& items,
         ResultsStore store;
         for (std::size_t i : order)
             store.add(*items[i]);
-        (store.*sort)();
+        (store.*sort)(/*descending=*/false);
         EXPECT_EQ(paths(store), expected) << "round " << round;
         std::shuffle(order.begin(), order.end(), random);
     }

@@ -212,7 +212,7 @@ TEST_F(ArchiveMemberRowsTest, MenusOfMembersOfferNoTrashAndShowTheArchive) {
     chooseText.clear();
     click(Qt::LeftButton, plain, Qt::ControlModifier);
     click(Qt::RightButton, notes);
-    EXPECT_EQ(menus.back().toStdString().find("&Delete"), std::string::npos)
+    EXPECT_EQ(menus.back().toStdString().find("Trash"), std::string::npos)
         << menus.back().toStdString();
     click(Qt::LeftButton, notes);
     MessageCapture messages;

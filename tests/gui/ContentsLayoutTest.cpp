@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/FoundItem.h"
+#include "engine/SearchExpression.h"
 #include "views/ContentsLayout.h"
 
 namespace scoutwell {
@@ -376,6 +377,56 @@ TEST(ContentsLayout, StartItemAndLineSkipEarlierOutput) {
     EXPECT_EQ(device.find("b2")->y, kRow);
     EXPECT_EQ(request.lastItem, 1);
     EXPECT_EQ(request.lastLine, 2);
+}
+
+// Every match on a hit line is drawn in the highlight colour, on screen and in print; the
+// search recorded the first, the contents expression finds the others.
+TEST(ContentsLayout, EveryMatchOfALineIsHighlighted) {
+    struct Case {
+        const char* pattern;
+        bool matchCase;
+        std::string line;
+        std::string first;  // the search's own match
+        std::vector<std::string> highlighted;
+    };
+    const std::vector<Case> cases = {
+        {"needle",
+         false,
+         "a needle, a NEEDLE and a Needle",
+         "needle",
+         {"needle", "NEEDLE", "Needle"}},
+        {"needle", true, "a needle, a NEEDLE and a needle", "needle", {"needle", "needle"}},
+        {"ab*", false, "abbb a ab", "abbb", {"abbb", "a", "ab"}},
+        {"x*y", false, "y xy xxy", "y", {"y", "xy", "xxy"}},
+        // Empty matches show nothing and do not stop the ones after them.
+        {"b*", false, "bb a bb", "bb", {"bb", "bb"}},
+        // Each later search sees the rest of the line: ^ would match at its start.
+        {"^a|z", false, "a za za", "a", {"a"}},
+        {"[^a]b", false, "xb ab cb", "xb", {"xb", "cb"}},
+    };
+    for (const bool printer : {false, true}) {
+        for (const Case& c : cases) {
+            SearchExpression expression;
+            ASSERT_TRUE(expression.set(c.pattern, c.matchCase, /*compileNow=*/true, nullptr));
+            Items items;
+            items.add("a.txt", {c.line}, c.first);
+            FixedDevice device(printer);
+            // Wide enough that the printer, which always wraps, keeps the line on one row.
+            ContentsLayoutRequest request = screenRequest(items, 1000);
+            drawContents(request, device, {false, 0x00FF00, &expression});
+            std::vector<std::string> highlighted;
+            std::string row;
+            for (const Drawn& d : device.drawn) {
+                if (d.y != kRow || d.x < kNumberColumn)
+                    continue;
+                row += d.text;
+                if (d.colour == 0x00FF00u)
+                    highlighted.push_back(d.text);
+            }
+            EXPECT_EQ(highlighted, c.highlighted) << c.pattern << " printer " << printer;
+            EXPECT_EQ(row, c.line) << c.pattern;  // nothing lost or doubled between them
+        }
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // and printing to a PDF file.
 #include <QFile>
 #include <QFontInfo>
+#include <QImage>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -92,6 +93,38 @@ TEST_F(ContentsViewTest, SelectingResultsShowsTheirHitLines) {
     // The bold summary line, then the two hit lines.
     EXPECT_EQ(view.screenExtent().bottom, bold.height() + gap + 2 * (regular.height() + gap));
     EXPECT_GT(view.screenExtent().right, regular.horizontalAdvance("888888."));
+}
+
+// What a user sees of a line with three matches: three separate runs of highlighted text.
+TEST_F(ContentsViewTest, EveryMatchOnALineIsDrawnInTheHighlightColour) {
+    TempTree tree;
+    tree.file("a.txt", "needle and then needle and then needle\n");
+    Searched searched = search(tree.path(), [](SearchCriteria& c) {
+        c.fileName = "*.txt";
+        c.containingText = "needle";
+        c.treatContentsAsRegExp = false;
+    });
+    CFileContentsView& view = *searched.view;
+    view.applyChosenColour(0x0000FF);  // pure red
+    searched.doc->showContentsFor({tree.path("a.txt")});
+    const QImage image = view.viewport()->grab().toImage();
+
+    // The columns holding red pixels, grouped into runs.
+    std::vector<bool> red(static_cast<std::size_t>(image.width()), false);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 160 && c.green() < 90 && c.blue() < 90)
+                red[static_cast<std::size_t>(x)] = true;
+        }
+    int runs = 0;
+    int gap = 1000;
+    for (const bool column : red) {
+        if (column && gap > 3)
+            ++runs;
+        gap = column ? 0 : gap + 1;
+    }
+    EXPECT_EQ(runs, 3);
 }
 
 // A compressed log found with the option on shows its decompressed lines; the lines past

@@ -16,6 +16,7 @@
 
 #include "GuiTestSupport.h"
 #include "ModalDialogDriver.h"
+#include "TestAccess.h"
 #include "app/gui/COptionsTab.h"
 #include "app/gui/CSearchOptions.h"
 #include "app/gui/CSearchWizFilename.h"
@@ -486,9 +487,11 @@ void choose(QComboBox* box, int index) {
 
 // Answers the next Expression Wizard: describes a text beginning with `phrase` (unless
 // empty) and finishes, or cancels after describing it.
-void answerExpressionWizard(const QString& phrase, bool finish,
-                            std::string* beginsShown = nullptr) {
+void answerExpressionWizard(const QString& phrase, bool finish, std::string* beginsShown = nullptr,
+                            QString* caption = nullptr) {
     whenModal<CExprWizSheet>([=](CExprWizSheet* wizard) {
+        if (caption)
+            *caption = wizard->windowTitle();
         QTest::mouseClick(wizard->button(QWizard::NextButton), Qt::LeftButton);
         CExprWizMain* page = wizard->mainPage();
         if (beginsShown)
@@ -514,8 +517,11 @@ TEST_F(CriteriaPagesTest, ExpressionWizardsFillTheirFieldsOnFinishOnly) {
     criteria().treatContentsAsRegExp = true;
     typeInto(page->fileNameBox(), "old name");
 
-    answerExpressionWizard("report", /*finish=*/true);
+    // Each wizard's caption names the field it builds for.
+    QString caption;
+    answerExpressionWizard("report", /*finish=*/true, nullptr, &caption);
     QTest::mouseClick(page->fileNameWizardButton(), Qt::LeftButton);
+    EXPECT_EQ(caption, "Expression Wizard: File name");
     EXPECT_EQ(page->fileNameBox()->currentText(), "^(report)");
     EXPECT_EQ(criteria().fileName, "^(report)");
 
@@ -525,12 +531,13 @@ TEST_F(CriteriaPagesTest, ExpressionWizardsFillTheirFieldsOnFinishOnly) {
     QTest::mouseClick(page->fileNameWizardButton(), Qt::LeftButton);
     EXPECT_EQ(shown, "report");
     EXPECT_EQ(page->fileNameBox()->currentText(), "^(report)");
-    EXPECT_EQ(page->fileNameWizardData().model.items().front().text, "report");
+    EXPECT_EQ(testing::Access::fileNameWizard(*page).model.items().front().text, "report");
 
     // The contents wizard ticks the contents box for a text and clears it for none.
     EXPECT_FALSE(page->searchContentsBox()->isChecked());
-    answerExpressionWizard("needle", /*finish=*/true);
+    answerExpressionWizard("needle", /*finish=*/true, nullptr, &caption);
     QTest::mouseClick(page->contentsWizardButton(), Qt::LeftButton);
+    EXPECT_EQ(caption, "Expression Wizard: Containing text");
     EXPECT_EQ(page->containingTextBox()->currentText(), "^(needle)");
     EXPECT_TRUE(page->searchContentsBox()->isChecked());
     EXPECT_TRUE(criteria().searchContents);
@@ -544,7 +551,7 @@ TEST_F(CriteriaPagesTest, ExpressionWizardsFillTheirFieldsOnFinishOnly) {
 
 TEST_F(CriteriaPagesTest, SearchWizardStartsFromTheStoredPage) {
     auto* page = showPage<CBasicSearch>(kBasicPageName);
-    EXPECT_TRUE(page->wizardStartsAutomatically());
+    EXPECT_TRUE(testing::Access::wizard(*page).startAutomatically);
     typeInto(page->fileNameBox(), "*.md");
     QString offered;
     testing::whenModal<CSearchWiz>([&](CSearchWiz* wizard) {
@@ -554,9 +561,78 @@ TEST_F(CriteriaPagesTest, SearchWizardStartsFromTheStoredPage) {
     QTest::mouseClick(page->searchWizardButton(), Qt::LeftButton);
     EXPECT_EQ(offered, "*.md");
     EXPECT_EQ(criteria().fileName, "*.md");
-    EXPECT_EQ(page->wizardCriteria().fileName, "*.md");
-    EXPECT_EQ(page->wizardLocationMode(), kWizardSpecificFolder);
+    EXPECT_EQ(testing::Access::wizard(*page).criteria.fileName, "*.md");
+    EXPECT_EQ(testing::Access::wizard(*page).locationMode, kWizardSpecificFolder);
     EXPECT_TRUE(sink.messages.empty());
+}
+
+// The Advanced page's size limit and an Options choice still apply when the user goes
+// back to the Basic page: it names them in one line, and its button clears them.
+TEST_F(CriteriaPagesTest, TheBasicPageNamesTheChoicesItDoesNotShowAndClearsThem) {
+    auto* basic = showPage<CBasicSearch>(kBasicPageName);
+    EXPECT_FALSE(basic->hiddenCriteriaNotice()->isVisible());
+    EXPECT_FALSE(basic->clearHiddenButton()->isVisible());
+
+    auto* advanced = showPage<CAdvancedSearch>(kAdvancedPageName);
+    testing::clickButton(advanced->sizeMoreThanOnBox());
+    advanced->sizeMoreThanEdit()->selectAll();
+    QTest::keyClicks(advanced->sizeMoreThanEdit(), "50");
+    sheet->setCurrentIndex(1);
+    testing::clickButton(sheet->optionsPage()->matchFilenameCaseBox());
+    sheet->setCurrentIndex(0);
+    basic = showPage<CBasicSearch>(kBasicPageName);
+    EXPECT_TRUE(basic->hiddenCriteriaNotice()->isVisible());
+    EXPECT_EQ(basic->hiddenCriteriaNotice()->text(),
+              "Also applied, not shown here: size more than 50 KB; file name case matched.");
+    EXPECT_TRUE(basic->clearHiddenButton()->isVisible());
+
+    QTest::mouseClick(basic->clearHiddenButton(), Qt::LeftButton);
+    EXPECT_FALSE(basic->hiddenCriteriaNotice()->isVisible());
+    EXPECT_FALSE(basic->clearHiddenButton()->isVisible());
+    EXPECT_FALSE(criteria().sizeMoreThanOn);
+    EXPECT_FALSE(criteria().matchFilenameCase);
+    sheet->setCurrentIndex(1);
+    EXPECT_FALSE(sheet->optionsPage()->matchFilenameCaseBox()->isChecked());
+    sheet->setCurrentIndex(0);
+    EXPECT_FALSE(basic->hiddenCriteriaNotice()->isVisible());
+
+    // The Search Wizard's Finish loads what it made into the page: the notice follows it.
+    criteria().modifiedBeforeOn = true;
+    criteria().modifiedBefore = midnight(2026, 1, 2);
+    testing::whenModal<CSearchWiz>([](CSearchWiz* wizard) { wizard->accept(); });
+    QTest::mouseClick(basic->searchWizardButton(), Qt::LeftButton);
+    EXPECT_EQ(basic->hiddenCriteriaNotice()->text().toStdString(),
+              "Also applied, not shown here: modified before " +
+                  dateFieldText(midnight(2026, 1, 2)).toStdString() + ".");
+}
+
+TEST(HiddenCriteria, EachChoiceTheBasicPageDoesNotShowIsNamedAndCleared) {
+    const struct {
+        void (*set)(SearchCriteria&);
+        const char* phrase;
+    } cases[] = {
+        {[](SearchCriteria& c) { c.sizeLessThanOn = true, c.sizeLessThan = 2048; },
+         "size less than 2 KB"},
+        {[](SearchCriteria& c) { c.excludeFilename = true; }, "file name is a NOT expression"},
+        {[](SearchCriteria& c) { c.autoConvertToDos = false; },
+         "file name as a regular expression"},
+        {[](SearchCriteria& c) { c.searchContents = true, c.matchContentsCase = true; },
+         "contents case matched"},
+        {[](SearchCriteria& c) { c.searchContents = true, c.treatContentsAsRegExp = false; },
+         "containing text as plain text"},
+        // Contents choices without a contents search change nothing.
+        {[](SearchCriteria& c) { c.matchContentsCase = true; }, nullptr},
+    };
+    EXPECT_TRUE(hiddenCriteriaPhrases(SearchCriteria()).empty());
+    for (const auto& c : cases) {
+        SearchCriteria criteria;
+        c.set(criteria);
+        const std::vector<std::string> phrases = hiddenCriteriaPhrases(criteria);
+        EXPECT_EQ(phrases,
+                  c.phrase ? std::vector<std::string>{c.phrase} : std::vector<std::string>{});
+        clearHiddenCriteria(criteria);
+        EXPECT_TRUE(hiddenCriteriaPhrases(criteria).empty()) << (c.phrase ? c.phrase : "");
+    }
 }
 
 // Where each control of the page is after the sheet is resized from one width to another:
@@ -588,7 +664,8 @@ void checkResize(CSearchOptions* sheet, Page* page, const std::vector<int>& foll
 
 TEST_F(CriteriaPagesTest, PagesFollowTheGeometryRulesWhenResized) {
     checkResize(sheet.get(), showPage<CBasicSearch>(kBasicPageName),
-                {kSearchWizardId, kBrowseFolderId}, {kFileNameId, kContainingTextId, kLookInId});
+                {kSearchWizardId, kBrowseFolderId, kClearHiddenCriteriaId},
+                {kFileNameId, kContainingTextId, kLookInId, kHiddenCriteriaNoticeId});
     checkResize(
         sheet.get(), showPage<CAdvancedSearch>(kAdvancedPageName),
         {kFileNameWizardId, kContentsWizardId, kBrowseFolderId, kBrowseFoldersId, kSubfoldersId},

@@ -47,7 +47,7 @@ TEST(ExploreHereOnBusTest, ShowItemsPerFileElseTheFolderOpens) {
     if (!std::getenv("SCOUTWELL_PRIVATE_BUS"))
         GTEST_SKIP() << "runs on the private bus of gui.explore-here-on-a-private-bus";
     QStringList opened;
-    setDesktopOpener([&](const QUrl& url) {
+    setDesktopOpener([&](const QUrl& url, std::string&) {
         opened << QString::fromLatin1(url.toEncoded());
         return true;
     });

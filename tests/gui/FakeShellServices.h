@@ -33,13 +33,20 @@ class FakeShellServices : public ShellServices {
         auto it = names.find(id);
         return it != names.end() ? it->second : id;
     }
-    bool launchApplication(const std::string& id, const std::vector<std::string>& paths) override {
+    bool launchApplication(const std::string& id, const std::vector<std::string>& paths,
+                           std::string& reason) override {
         launched.emplace_back(id, paths);
-        return true;
+        if (!unlaunchable.count(id))
+            return true;
+        reason = kFailureReason;
+        return false;
     }
-    bool openWithDefault(const std::string& path) override {
+    bool openWithDefault(const std::string& path, std::string& reason) override {
         opened.push_back(path);
-        return true;
+        if (!unopenable.count(path))
+            return true;
+        reason = kFailureReason;
+        return false;
     }
     bool showItems(const std::string& path) override {
         if (!hasFileManager)
@@ -66,6 +73,10 @@ class FakeShellServices : public ShellServices {
     std::map<std::string, std::string> names;
     std::set<std::string> unloadable;
     std::set<std::string> untrashable;
+    // What fails to open or start says this.
+    static constexpr const char* kFailureReason = "No application is registered for it";
+    std::set<std::string> unopenable;
+    std::set<std::string> unlaunchable;
     bool hasFileManager = false;
     bool answerYes = true;
 

@@ -1,14 +1,23 @@
 // The main window and a search window as the user meets them: menus, accelerators,
 // command enabling, the status bar, the splitters and what they remember.
+#include <unistd.h>
+
 #include <QAction>
+#include <QCheckBox>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QSplitterHandle>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 #include <memory>
 
 #include "GuiTestSupport.h"
@@ -17,9 +26,12 @@
 #include "app/gui/CSearchForView.h"
 #include "app/gui/DocumentManager.h"
 #include "framework/CommandIds.h"
+#include "gui/FakeShellServices.h"
 #include "support/TempTree.h"
 #include "views/CChildFrame.h"
+#include "views/CDediDurarerView.h"
 #include "views/CMainFrame.h"
+#include "views/ResultsModel.h"
 
 namespace scoutwell {
 namespace {
@@ -77,7 +89,8 @@ TEST_F(MainFrameTest, MenusWithoutAndWithASearchWindow) {
     bar.clear();
     for (QAction* a : frame->menuBar()->actions())
         bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&View", "&Search", "&Test", "&Window", "&Help"}));
+    EXPECT_EQ(bar,
+              (QStringList{"&File", "&Edit", "&View", "&Search", "&Test", "&Window", "&Help"}));
     EXPECT_EQ(itemTexts(topMenu("&File")),
               (QStringList{"&New", "&Open Criteria...", "&Close", "&Save Criteria",
                            "Save Criteria &As...", "Save R&esults...", "&Print...",
@@ -121,6 +134,7 @@ TEST_F(MainFrameTest, CommandsCarryTheirIdsPromptsAndKeys) {
         {ID_EDIT_COPY, "&Copy", nullptr, nullptr, "Ctrl+C"},
         {ID_FILE_NEW, "&New", nullptr, nullptr, "Ctrl+N"},
         {ID_FILE_PRINT, "&Print...", nullptr, nullptr, "Ctrl+P"},
+        {ID_APP_EXIT, "E&xit", nullptr, nullptr, "Ctrl+Q"},
         {ID_NEXT_PANE, nullptr, nullptr, nullptr, "F6"},
         {ID_PREV_PANE, nullptr, nullptr, nullptr, "Shift+F6"},
         {ID_CANCEL, nullptr, nullptr, nullptr, "Esc"},
@@ -151,6 +165,12 @@ TEST_F(MainFrameTest, ToolbarButtonsAndStatusBarPanes) {
                                      ID_SEARCH_START, ID_SEARCH_STOP, 0, ID_FILE_PRINT, 0,
                                      ID_APP_ABOUT}));
     EXPECT_EQ(frame->statusBar()->currentMessage(), "Ready");
+    // Print shows a printer: the theme's, else the program's own; never the style's monitor.
+    const QImage print = frame->action(ID_FILE_PRINT)->icon().pixmap(16).toImage();
+    EXPECT_NE(print, frame->style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(16).toImage());
+    EXPECT_EQ(
+        print,
+        QIcon::fromTheme("document-print", QIcon(":/document-print.svg")).pixmap(16).toImage());
     QStringList indicators;
     for (QLabel* label : frame->statusBar()->findChildren<QLabel*>())
         if (!label->text().isEmpty())
@@ -254,6 +274,47 @@ TEST_F(MainFrameTest, ReleasingTheInnerBarStoresTheListWidthAndTheOuterBarIsFixe
     EXPECT_EQ(outer->cursor().shape(), Qt::ArrowCursor);
 }
 
+TEST_F(MainFrameTest, TileAndCascadeLeaveTheButtonsOfEveryWindowInView) {
+    for (const QSize size : {QSize(1280, 800), QSize(800, 600)}) {
+        frame->resize(size);
+        for (int i = frame->mdiArea()->subWindowList().size(); i < 2; ++i)
+            ASSERT_NE(manager->newDocument(), nullptr);
+        for (const int command : {ID_WINDOW_TILE, ID_WINDOW_CASCADE}) {
+            frame->runCommand(command);
+            QCoreApplication::processEvents();
+            const QRect area = frame->mdiArea()->viewport()->rect();
+            // Front to back: what a window above covers, the ones below do not show.
+            QList<QMdiSubWindow*> stack = frame->mdiArea()->subWindowList(QMdiArea::StackingOrder);
+            std::reverse(stack.begin(), stack.end());
+            QRegion covered;
+            for (QMdiSubWindow* window : stack) {
+                auto* child = qobject_cast<CChildFrame*>(window->widget());
+                ASSERT_NE(child, nullptr);
+                SCOPED_TRACE(::testing::Message()
+                             << window->windowTitle().toStdString() << " at " << size.width() << 'x'
+                             << size.height()
+                             << (command == ID_WINDOW_TILE ? " tiled" : " cascaded"));
+                EXPECT_FALSE(window->isMaximized());
+                EXPECT_FALSE(child->criteriaRow()->horizontalScrollBar()->isVisible());
+                CSearchForView* form = child->criteriaForm();
+                for (QWidget* button : {static_cast<QWidget*>(form->startButton()),
+                                        static_cast<QWidget*>(form->stopButton()),
+                                        static_cast<QWidget*>(form->expertUserBox())}) {
+                    const QRect shown(button->mapTo(frame->mdiArea()->viewport(), QPoint()),
+                                      button->size());
+                    EXPECT_TRUE(area.contains(shown)) << button->metaObject()->className();
+                    // A cascade leaves each window's title bar to click on.
+                    if (command == ID_WINDOW_TILE) {
+                        EXPECT_FALSE(covered.intersects(shown))
+                            << button->metaObject()->className();
+                    }
+                }
+                covered += window->geometry();
+            }
+        }
+    }
+}
+
 TEST_F(MainFrameTest, SearchWindowsAreMaximizedAndClosingOneStopsItsSearch) {
     ASSERT_NE(manager->newDocument(), nullptr);
     ASSERT_NE(manager->newDocument(), nullptr);
@@ -265,6 +326,60 @@ TEST_F(MainFrameTest, SearchWindowsAreMaximizedAndClosingOneStopsItsSearch) {
     EXPECT_EQ(frame->windowTitle(), "Scoutwell - [Search2]");
     frame->action(ID_FILE_CLOSE)->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame->mdiArea()->subWindowList().size() == 1; }));
+}
+
+// A desktop whose Trash takes files off the disk, so that they leave the list.
+class DeletingShell : public testing::FakeShellServices {
+  public:
+    bool moveToTrash(const std::string& path) override {
+        trashed.push_back(path);
+        return ::unlink(path.c_str()) == 0;
+    }
+};
+
+TEST_F(MainFrameTest, EachSearchWindowHasItsOwnTrueStatusBar) {
+    tree.file("one.txt", "x");
+    tree.file("two.txt", "y");
+    tree.file("three.txt", "z");
+    CDediDurarerDoc* first = manager->newDocument();
+    ASSERT_NE(first, nullptr);
+    first->editedCriteria.setLookInText(tree.path());
+    first->editedCriteria.fileName = "*.txt";
+    RecordingView watcher;
+    first->addView(&watcher);
+    ASSERT_TRUE(first->startSearch());
+    ASSERT_TRUE(watcher.waitFor(WM_SEARCH_CLEANEDUP));
+    const auto shows = [&](const char* text) {
+        return QTest::qWaitFor([&] { return frame->statusBar()->currentMessage() == text; }, 2000);
+    };
+    EXPECT_TRUE(shows("3 file(s) found")) << frame->statusBar()->currentMessage().toStdString();
+
+    // A new window has searched nothing: the idle text, not the other window's count.
+    QMdiSubWindow* firstWindow = frame->mdiArea()->activeSubWindow();
+    ASSERT_NE(manager->newDocument(), nullptr);
+    EXPECT_TRUE(shows("Ready")) << frame->statusBar()->currentMessage().toStdString();
+    frame->mdiArea()->setActiveSubWindow(firstWindow);
+    EXPECT_TRUE(shows("3 file(s) found"));
+    frame->mdiArea()->setActiveSubWindow(frame->mdiArea()->subWindowList().back());
+    EXPECT_TRUE(shows("Ready"));
+    // Closing that window shows the one left with its own count.
+    frame->action(ID_FILE_CLOSE)->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->mdiArea()->subWindowList().size() == 1; }));
+    EXPECT_TRUE(shows("3 file(s) found")) << frame->statusBar()->currentMessage().toStdString();
+
+    // Delete counts the files left.
+    DeletingShell shell;
+    CDediDurarerView* list = frame->activeChild()->resultList();
+    list->selectAll();
+    list->deleteSelection();
+    ASSERT_EQ(shell.trashed.size(), 3u);
+    EXPECT_EQ(list->resultsModel()->rowCount(), 0);
+    EXPECT_TRUE(shows("0 file(s) found")) << frame->statusBar()->currentMessage().toStdString();
+
+    // A passing prompt gives the bar back to the window's text.
+    frame->statusBar()->showMessage("a prompt");
+    frame->statusBar()->clearMessage();
+    EXPECT_EQ(frame->statusBar()->currentMessage(), "0 file(s) found");
 }
 
 }  // namespace

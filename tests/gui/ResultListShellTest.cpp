@@ -97,7 +97,8 @@ class ResultListShellTest : public GuiTest {
 };
 
 constexpr const char* kSingleMenu = "&Open|&Explore here...||&Copy|Copy &path||Move to &Trash";
-constexpr const char* kMultiMenu = "Open|&Explore here...||&Copy|&Delete";
+// Both menus name the Trash command alike.
+constexpr const char* kMultiMenu = "Open|&Explore here...||&Copy|Move to &Trash";
 
 TEST_F(ResultListShellTest, RightClickShowsTheMenuTheSelectionCallsFor) {
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
@@ -129,6 +130,73 @@ TEST_F(ResultListShellTest, RightClickShowsTheMenuTheSelectionCallsFor) {
     EXPECT_EQ(menus, (QStringList{kMultiMenu, kMultiMenu}));
     EXPECT_EQ(shell.typeAskedFor.front(), tree.path("b.txt"));
     EXPECT_EQ(view->collectSelection(), (Paths{tree.path("b.txt"), tree.path("c.txt")}));
+}
+
+TEST_F(ResultListShellTest, EveryFailureToOpenNamesTheFilesAndTheReason) {
+    const std::string a = tree.file("a.txt", "a");
+    const std::string b = tree.file("b.txt", "b");
+    addFile(tree.path(), "a.txt");
+    addFile(tree.path(), "b.txt");
+    const std::string reason = FakeShellServices::kFailureReason;
+    shell.unopenable = {a, tree.path()};
+    shell.recommended = {"editor.desktop"};
+    shell.names = {{"editor.desktop", "Editor"}};
+    shell.unlaunchable = {"editor.desktop"};
+    MessageCapture messages;
+
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(0));
+    EXPECT_EQ(shell.opened, Paths{a});
+    ASSERT_EQ(messages.messages, Paths{"Could not open " + a + "\n\n" + reason});
+
+    // The menu of both files: one message for what failed of each command.
+    ShellFileMenu menu(shell);
+    const struct {
+        int item;  // relative to the menu's own items, or the first handler's
+        bool own;
+        std::string message;
+    } cases[] = {
+        {ShellFileMenu::kOpenOffset, true,
+         "These files could not be opened:\n" + a + ": " + reason},
+        {1, false, "Could not open these files with Editor:\n" + a + "\n" + b + "\n\n" + reason},
+        {ShellFileMenu::kExploreOffset, true, "Could not open " + tree.path() + "\n\n" + reason},
+    };
+    for (const auto& c : cases) {
+        messages.messages.clear();
+        ASSERT_TRUE(menu.build({a, b}));
+        menu.carryOut(c.own ? menu.firstOwnId() + c.item : c.item);
+        EXPECT_EQ(messages.messages, Paths{c.message});
+    }
+
+    // The single file's menu: Open with and Properties say so too.
+    shell.hasFileManager = false;
+    messages.messages.clear();
+    setPopupRunner([](QMenu& popup, const QPoint&) -> QAction* {
+        for (QAction* action : popup.actions())
+            if (action->text() == "Open with Editor")
+                return action;
+        return nullptr;
+    });
+    click(Qt::RightButton, rowCentre(1));
+    EXPECT_EQ(messages.messages, Paths{"Could not open " + b + " with Editor\n\n" + reason});
+}
+
+TEST_F(ResultListShellTest, TheTrashQuestionNamesUpToTenFiles) {
+    Paths paths;
+    for (int i = 0; i < 12; ++i)
+        paths.push_back(tree.file("f" + std::to_string(i) + ".txt"));
+    shell.answerYes = false;
+    for (const std::size_t count : {std::size_t{2}, std::size_t{10}, std::size_t{12}}) {
+        FileDataSource source;
+        source.fill(Paths(paths.begin(), paths.begin() + static_cast<long>(count)));
+        source.deleteFiles(shell);
+        std::string expected = "Are you sure you want to move these " + std::to_string(count) +
+                               " items to the Trash?\n";
+        for (std::size_t i = 0; i < std::min<std::size_t>(count, 10); ++i)
+            expected += "\n" + paths[i];
+        if (count > 10)
+            expected += "\nand 2 more";
+        EXPECT_EQ(shell.questions.back(), expected);
+    }
 }
 
 TEST_F(ResultListShellTest, FilesDeletedElsewhereLeaveTheListAtTheNextRightClick) {
@@ -219,7 +287,9 @@ TEST_F(ResultListShellTest, DeleteMovesTheFilesToTheTrashAfterOneQuestion) {
     EXPECT_TRUE(trash.questions.empty());
     view->selectAll();
     view->handleCommand(ID_DELETE);
-    EXPECT_EQ(trash.questions, Paths{"Are you sure you want to move these 3 items to the Trash?"});
+    EXPECT_EQ(trash.questions,
+              Paths{"Are you sure you want to move these 3 items to the Trash?\n\n" + a + "\n" + b +
+                    "\n/proc/self/status"});
     EXPECT_TRUE(exists(a));
     EXPECT_EQ(names().size(), 3u);
 

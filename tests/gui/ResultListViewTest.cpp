@@ -160,14 +160,30 @@ TEST_F(ResultListViewTest, ASearchFillsTheListAndEveryHeaderSortsItsColumn) {
         {ResultsModel::kTypeColumn, {"sub", "b.log", "a.txt", "m.txt"}},
         {ResultsModel::kModifiedColumn, {"m.txt", "b.log", "a.txt", "sub"}},
     };
+    QHeaderView* header = list.horizontalHeader();
+    EXPECT_EQ(header->sortIndicatorSection(), -1);  // found order: no arrow
     for (const Case& c : cases) {
-        clickHeader(c.column);
-        EXPECT_EQ(column(ResultsModel::kNameColumn), c.order) << "column " << c.column;
-        clickHeader(c.column);  // no descending order: the same order again
-        EXPECT_EQ(column(ResultsModel::kNameColumn), c.order) << "column " << c.column;
+        // A first click sorts ascending, the next one reverses, the third ascends again;
+        // the clicked header's arrow says which.
+        for (const Qt::SortOrder order :
+             {Qt::AscendingOrder, Qt::DescendingOrder, Qt::AscendingOrder}) {
+            clickHeader(c.column);
+            Names expected = c.order;
+            if (order == Qt::DescendingOrder)
+                std::reverse(expected.begin(), expected.end());
+            EXPECT_EQ(column(ResultsModel::kNameColumn), expected) << "column " << c.column;
+            EXPECT_TRUE(header->isSortIndicatorShown());
+            EXPECT_EQ(header->sortIndicatorSection(), c.column);
+            EXPECT_EQ(header->sortIndicatorOrder(), order) << "column " << c.column;
+        }
     }
 
+    // A new search lists in found order again, without an arrow.
+    ASSERT_TRUE(doc->startSearch());
+    EXPECT_EQ(header->sortIndicatorSection(), -1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.count(WM_SEARCH_CLEANEDUP) > 1; }, 10000));
     clickHeader(ResultsModel::kNameColumn);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
     EXPECT_EQ(column(ResultsModel::kLocationColumn),
               (Names{tree.path(), tree.path("sub/"), tree.path(), tree.path()}));
     EXPECT_EQ(column(ResultsModel::kSizeColumn), (Names{"", "1 KB", "1 KB", "3 KB"}));
@@ -246,7 +262,7 @@ TEST_F(ResultListViewTest, OverlappingSelectionRangesHandEachRowOverOnceInRowOrd
     EXPECT_EQ(messages.messages, (std::vector<std::string>{kNotAllItemsExist}));
 }
 
-TEST_F(ResultListViewTest, SortingKeepsTheScrollOffsetAndDropsTheSelectionSilently) {
+TEST_F(ResultListViewTest, SortingKeepsTheScrollOffsetAndTheSelectionWhichTheContentsFollow) {
     makeView();
     Names names;
     for (int i = 0; i < 300; ++i)
@@ -255,21 +271,40 @@ TEST_F(ResultListViewTest, SortingKeepsTheScrollOffsetAndDropsTheSelectionSilent
     QCoreApplication::processEvents();  // the list lays out its new rows
     view->verticalScrollBar()->setValue(120);
     ASSERT_EQ(view->verticalScrollBar()->value(), 120);
-    clickRow(view->rowAt(view->viewport()->height() / 2));
-    ASSERT_EQ(shown().size(), 1u);
+    const int middle = view->rowAt(view->viewport()->height() / 2);
+    clickRow(middle);
+    clickRow(middle + 2, Qt::ControlModifier);
     const Names before = shown();
+    ASSERT_EQ(before.size(), 2u);
     const int told = recorder.count(WM_SHOW_CONTENTS);
 
-    sendSearchMessage(view.get(), WM_SORT_BY_SIZE);
+    // Reversed by name: the two files swap their order, stay selected in their new rows
+    // and the contents view is told their new order.
+    sendSearchMessage(view.get(), WM_SORT_BY_NAME);
+    sendSearchMessage(view.get(), WM_SORT_BY_NAME);
     EXPECT_EQ(view->verticalScrollBar()->value(), 120);
-    EXPECT_TRUE(view->selectionModel()->selectedRows().isEmpty());
-    EXPECT_EQ(recorder.count(WM_SHOW_CONTENTS), told);
-    EXPECT_EQ(shown(), before);
+    EXPECT_EQ(shown(), (Names{before[1], before[0]}));
+    EXPECT_GT(recorder.count(WM_SHOW_CONTENTS), told);
+    Names selected;
+    for (const QModelIndex& row : view->selectionModel()->selectedRows())
+        selected.push_back(view->resultsModel()->cellText(row.row(), ResultsModel::kNameColumn));
+    std::sort(selected.begin(), selected.end());
+    EXPECT_EQ(selected, before);
+    EXPECT_EQ(view->resultsModel()->cellText(view->currentIndex().row(), ResultsModel::kNameColumn),
+              before[1]);  // the row clicked last is still the current one
+
+    // Select All survives a sort whole.
+    view->selectAll();
+    view->commitSelection();
+    sendSearchMessage(view.get(), WM_SORT_BY_SIZE);
+    EXPECT_EQ(view->selectionModel()->selectedRows().size(), 300);
+    EXPECT_EQ(shown().size(), 300u);
+    EXPECT_EQ(shown().front(), column(ResultsModel::kNameColumn).front());
 }
 
 TEST_F(ResultListViewTest, DoubleClickOpensTheFileWithTheDesktopNotAShell) {
     std::vector<QUrl> opened;
-    setDesktopOpener([&](const QUrl& url) {
+    setDesktopOpener([&](const QUrl& url, std::string&) {
         opened.push_back(url);
         return true;
     });
@@ -332,7 +367,8 @@ TEST_F(ResultListViewTest, StoredColumnWidthsAreCappedAndWrittenBackOnDestroy) {
     // ModifiedColWidth missing
     makeView();
     QHeaderView* header = view->horizontalHeader();
-    const int expected[] = {700, 200, 55, 150, 200};
+    const int expected[] = {700, view->defaultWidth(1), 55, view->defaultWidth(3),
+                            view->defaultWidth(4)};
     for (int c = 0; c < ResultsModel::kColumnCount; ++c)
         EXPECT_EQ(header->sectionSize(c), expected[c]) << "column " << c;
 
@@ -340,16 +376,43 @@ TEST_F(ResultListViewTest, StoredColumnWidthsAreCappedAndWrittenBackOnDestroy) {
     view.reset();
     const char* names[] = {"NameColWidth", "LocationColWidth", "SizeColWidth", "TypeColWidth",
                            "ModifiedColWidth"};
-    const int written[] = {700, 200, 55, 123, 200};
+    const int written[] = {700, expected[1], 55, 123, expected[4]};
     for (int c = 0; c < ResultsModel::kColumnCount; ++c)
         EXPECT_EQ(settings.readInt(kWindowSettingsSection, names[c], -1), written[c]) << names[c];
+}
+
+TEST_F(ResultListViewTest, TypicalNamesLocationsAndTypesFitTheirColumnsAtFirst) {
+    CDediDurarerView& list = makeView();
+    const QFontMetrics metrics = list.fontMetrics();
+    const int icon = list.iconSize().width();
+    const std::pair<int, std::vector<QString>> typical[] = {
+        {ResultsModel::kNameColumn,
+         {"README.md", "IMG_20240612_183012.jpg", "CDediDurarerView.cpp", "report-2024-Q2.xlsx"}},
+        {ResultsModel::kLocationColumn,
+         {"/home/me/Documents/", "/home/me/src/scoutwell/views/", "/usr/share/doc/bash/"}},
+        {ResultsModel::kTypeColumn, {"C++ source code", "Markdown document", "JPEG image"}},
+        {ResultsModel::kModifiedColumn, {"2026-12-08 21:52:33"}},
+    };
+    for (const auto& [column, texts] : typical) {
+        const int width = list.horizontalHeader()->sectionSize(column);
+        for (const QString& text : texts) {
+            const int needed =
+                metrics.horizontalAdvance(text) + (column == ResultsModel::kNameColumn ? icon : 0);
+            EXPECT_GE(width, needed) << text.toStdString() << " is cut";
+        }
+    }
+    // Name and Location side by side fit the list of a 1280x800 window's search window.
+    EXPECT_LE(list.horizontalHeader()->sectionSize(ResultsModel::kNameColumn) +
+                  list.horizontalHeader()->sectionSize(ResultsModel::kLocationColumn),
+              1024 / 2);
 }
 
 TEST_F(ResultListViewTest, WithoutRememberWindowSizeWidthsAreDefaultAndNotStored) {
     settings.writeInt(kOptionsSection, "RememberWindowSize", 0);
     settings.writeInt(kWindowSettingsSection, "NameColWidth", 300);
     makeView();
-    EXPECT_EQ(view->horizontalHeader()->sectionSize(ResultsModel::kNameColumn), 150);
+    EXPECT_EQ(view->horizontalHeader()->sectionSize(ResultsModel::kNameColumn),
+              view->defaultWidth(ResultsModel::kNameColumn));
     view->horizontalHeader()->resizeSection(ResultsModel::kNameColumn, 99);
     view.reset();
     EXPECT_EQ(settings.readInt(kWindowSettingsSection, "NameColWidth", -1), 300);

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -219,7 +220,7 @@ TEST_F(SearchDocumentTest, WordWrapIsRememberedOnlyWithWindowSizes) {
 
 TEST_F(SearchDocumentTest, HelpContentsOpensTheShippedHelpPage) {
     QUrl opened;
-    setDesktopOpener([&opened](const QUrl& url) {
+    setDesktopOpener([&opened](const QUrl& url, std::string&) {
         opened = url;
         return true;
     });
@@ -229,6 +230,33 @@ TEST_F(SearchDocumentTest, HelpContentsOpensTheShippedHelpPage) {
     ASSERT_TRUE(opened.isLocalFile());
     EXPECT_TRUE(QFileInfo::exists(opened.toLocalFile()));
     EXPECT_TRUE(opened.toLocalFile().endsWith(QStringLiteral("help/index.html")));
+
+    // A desktop that cannot open it: the user is told which page and why.
+    setDesktopOpener([](const QUrl&, std::string& reason) {
+        reason = "No application is registered for text/html";
+        return false;
+    });
+    MessageCapture messages;
+    doc->handleCommand(ID_HELP_CONTENTS);
+    setDesktopOpener({});
+    EXPECT_EQ(messages.messages,
+              std::vector<std::string>{"Could not open the help page " +
+                                       opened.toLocalFile().toStdString() +
+                                       "\n\nNo application is registered for text/html"});
+}
+
+// The desktop's own opener goes through GIO, with no helper program on the PATH, and
+// gives GIO's reason when it cannot open a file.
+TEST(DesktopOpenTest, TheDefaultApplicationIsAskedOfGioWhichSaysWhyItCannot) {
+    const char* oldPath = std::getenv("PATH");
+    const std::string restore = oldPath ? oldPath : "";
+    ::setenv("PATH", "/nonexistent-scoutwell-bin", 1);
+    std::string reason;
+    const bool opened = openWithDefaultApplication(
+        QUrl::fromLocalFile(QStringLiteral("/nonexistent-scoutwell/gone.txt")), reason);
+    ::setenv("PATH", restore.c_str(), 1);
+    EXPECT_FALSE(opened);
+    EXPECT_NE(reason.find("gone.txt"), std::string::npos) << reason;
 }
 
 // Documents made through the manager, kept here instead of in windows.

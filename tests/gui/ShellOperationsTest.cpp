@@ -106,7 +106,8 @@ TEST(FileDataSourceTest, DeleteAsksOnceAndNamesEveryFileThatStayed) {
     FileDataSource three;
     three.fill({"/d/a", "/d/b", "/d/c"});
     EXPECT_TRUE(three.deleteFiles(shell));
-    EXPECT_EQ(shell.questions, Paths{"Are you sure you want to move these 3 items to the Trash?"});
+    EXPECT_EQ(shell.questions, Paths{"Are you sure you want to move these 3 items to the "
+                                     "Trash?\n\n/d/a\n/d/b\n/d/c"});
     EXPECT_EQ(shell.trashed, (Paths{"/d/a", "/d/b", "/d/c"}));
     EXPECT_EQ(messages.messages,
               Paths{"These files could not be moved to the Trash and were left where they "
@@ -132,7 +133,7 @@ TEST_F(ShellFileMenuTest, HandlersTakeIdBlocksAndTheOwnItemsFollowThem) {
     EXPECT_EQ(menu.firstOwnId(), 80);
     EXPECT_EQ(itemsOf(menu.menu()), (Paths{"Open=84", "&Explore here...=85", "Open with Editor=1",
                                            "Open with Viewer && Co=21", "Open with Hex=61", "-=80",
-                                           "&Copy=82", "&Delete=83"}));
+                                           "&Copy=82", "Move to &Trash=83"}));
     EXPECT_EQ(menu.menu().defaultAction()->text(), "Open");
     // The first file's type decides for both.
     EXPECT_EQ(shell.typeAskedFor, (Paths{"/d/a.txt", "/d/a.txt"}));
@@ -149,7 +150,7 @@ TEST_F(ShellFileMenuTest, WithoutHandlersTheOwnItemsStartAtZero) {
     EXPECT_FALSE(menu.build({}));
     ASSERT_TRUE(menu.build({"/d/a", "/d/b"}));
     EXPECT_EQ(itemsOf(menu.menu()),
-              (Paths{"Open=4", "&Explore here...=5", "-=0", "&Copy=2", "&Delete=3"}));
+              (Paths{"Open=4", "&Explore here...=5", "-=0", "&Copy=2", "Move to &Trash=3"}));
 }
 
 TEST_F(ShellFileMenuTest, OwnCommandsActOnEveryFile) {

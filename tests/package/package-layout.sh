@@ -124,7 +124,8 @@ XDG_CONFIG_HOME="$work/config" "$root/usr/bin/scoutwell" -o "$work/pdf-out.txt" 
 grep -q "^1	pdf hello" "$work/pdf-out.txt" 2>/dev/null ||
     fail "the installed search did not read the PDF's text: $(cat "$work/stderr.txt")"
 # ... and shows its window, with the window module from the multiarch folder.
-sh "$tests/gui/starts-under-xvfb.sh" "$root/usr/bin/scoutwell" "$work/xvfb" ||
+sh "$tests/gui/starts-under-xvfb.sh" "$root/usr/bin/scoutwell" "$work/xvfb" \
+    "$build/lib/libscoutwell_test_preload.so" ||
     fail "the installed program did not show its window"
 
 [ "$failed" -eq 0 ] || exit 1
