@@ -33,6 +33,7 @@ install_peers() {
     command -v rg >/dev/null 2>&1 || missing+=(ripgrep)
     command -v fdfind >/dev/null 2>&1 || command -v fd >/dev/null 2>&1 || missing+=(fd-find)
     command -v ugrep >/dev/null 2>&1 || missing+=(ugrep)
+    command -v pdftotext >/dev/null 2>&1 || missing+=(poppler-utils)
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     local sudo=()
@@ -46,7 +47,7 @@ fd_program=$(command -v fdfind || command -v fd)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSCOUTWELL_BUILD_TESTS=OFF \
     >/dev/null
-cmake --build "$build" --target scoutwell runstat make-corpus engine-bench regex-probe window-bench \
+cmake --build "$build" --target scoutwell runstat make-corpus make-documents engine-bench regex-probe window-bench \
     -- -j2 >/dev/null
 bin=$build/bin
 
@@ -167,6 +168,22 @@ u=$(time_of ugrep -z -r -n timeout "$logs")
 r=$(time_of rg -z -n timeout "$logs")
 row "200 gzip logs 'timeout' -z" "$o" "ugrep -z" "$u" 1.0
 row "" "$o" "rg -z" "$r" 0.5
+# 20 .docx and 20 PDF files of 50 pages, searched inside with -z, against pdftotext-then-grep
+# over the PDFs (poppler-utils, one process per file): the anchor for what extracting the
+# text of a PDF costs.
+documents=$cache/documents-v1
+if [ ! -d "$documents" ]; then
+    echo "Generating 20 .docx and 20 PDF files of 50 pages in $documents"
+    rm -rf "$documents.partial"
+    "$bin/make-documents" "$documents.partial" 20 50
+    mv "$documents.partial" "$documents"
+fi
+p=$(time_of sh -c 'for f in "$1"/*.pdf; do pdftotext "$f" -; done | grep -c timeout' sh \
+    "$documents/pdf")
+o=$(time_of "${ours[@]}" -cm -z -d "$documents/pdf" -c timeout)
+row "20 PDF x 50 pages 'timeout' -z" "$o" "pdftotext|grep" "$p" 2.0
+o=$(time_of "${ours[@]}" -cm -z -d "$documents" -c timeout)
+row "20 docx + 20 PDF 'timeout' -z" "$o" "pdftotext|grep" "$p" 2.0
 # A decompression bomb: 10 MB of gzip holding 10 GB of zeros (a thousand members), cut off
 # at the decoding stage's limit.
 mkdir -p "$work/bomb"

@@ -21,7 +21,9 @@
 //   systems stay bounded by their ReadableFile as plain files are.
 // - Its first read() decides whether the input is of its format at all: -1 with kDamaged
 //   before a single byte was decoded means "not this format", and the stage searches the
-//   bytes as they are (a file that starts like gzip but is not one).
+//   bytes as they are (a file that starts like gzip but is not one). A document reader
+//   says kEncrypted or kMalformed instead: a file recognised as a document is never
+//   searched as its bytes.
 // - The output of a decoder that yieldsText() is UTF-8 text, decoded no further. Other
 //   decoders' output (decompressed bytes) goes through the formats once more.
 // - A format that needs the whole input (a document whose index sits at its end) reads it
@@ -53,7 +55,8 @@ enum class TextEnd : std::uint8_t {
     kWhole = 0,  // at the end, or not decoded, or stopped by a read error of the file
     kDamaged,    // the encoded data is damaged or truncated: what came before it stands
     kCutOff,     // the text passed the stage's limit (a decompression bomb, most likely)
-    kEncrypted,  // the data is encrypted: nothing of it was searched
+    kEncrypted,  // the data is encrypted (a member, a document): nothing of it was searched
+    kMalformed,  // a document its reader could not make sense of from there on
 };
 
 class Decoder : public ReadableFile {
@@ -81,7 +84,8 @@ class DecoderFormat {
     virtual std::unique_ptr<Decoder> open(ReadableFile& input) const = 0;
 };
 
-// Every format, in the order they are tried: compressed formats first, then byte-order
+// Every format, in the order they are tried: documents first (an office document is a zip,
+// and is read as a document, not as an archive), then compressed formats, then byte-order
 // marks, then UTF-16 without one.
 const std::vector<const DecoderFormat*>& decoderFormats();
 

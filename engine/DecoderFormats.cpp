@@ -2,12 +2,17 @@
 // own and one line here.
 #include "engine/CompressedFormats.h"
 #include "engine/Decoder.h"
+#include "engine/DocumentFormats.h"
 #include "engine/TextEncodings.h"
 
 namespace scoutwell {
 
 const std::vector<const DecoderFormat*>& decoderFormats() {
     static const std::vector<const DecoderFormat*> formats = {
+        &ooxmlFormat(),
+        &odfFormat(),
+        &encryptedOfficeFormat(),
+        &pdfFormat(),
         &gzipFormat(),
         &bzip2Format(),
         &xzFormat(),

@@ -236,6 +236,8 @@ std::string textEndNote(const FoundItem& item) {
             return text::format(kCutOffTextNote, item.fullPath().c_str());
         case TextEnd::kEncrypted:
             return text::format(kEncryptedTextNote, item.fullPath().c_str());
+        case TextEnd::kMalformed:
+            return text::format(kMalformedTextNote, item.fullPath().c_str());
         case TextEnd::kWhole:
             break;
     }

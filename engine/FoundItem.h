@@ -217,6 +217,9 @@ inline constexpr const char* kEncryptedTextNote = "%s: the data is encrypted and
 inline constexpr const char* kCutOffTextNote =
     "%s: the decompressed text passed the limit for one file (256 MiB and 100 times the "
     "compressed size) and was searched only that far.";
+inline constexpr const char* kMalformedTextNote =
+    "%s: the document is damaged or not readable as its format; only the text read before the "
+    "fault was searched.";
 
 // Type names by default text ("TXT File"): the program installs a provider that asks the
 // desktop's type database; without one, or for an empty answer, the default text stands.

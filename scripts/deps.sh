@@ -14,7 +14,7 @@ packages=(
     cmake ninja-build g++ pkg-config make
     qt6-base-dev qt6-base-dev-tools libgl-dev libglib2.0-dev
     qt6-qpa-plugins qt6-wayland libqt6svg6 fonts-dejavu-core
-    libarchive-dev zlib1g-dev
+    libarchive-dev zlib1g-dev libxml2-dev libpoppler-cpp-dev
 )
 # The Nautilus module is built wherever its headers are: the tests and the package need it.
 nautilus=(libnautilus-extension-dev)

@@ -43,7 +43,8 @@ inline constexpr std::array<const char*, 20> kHelpLines{
     "-fd File name is a DOS style expression (-fdn for regular expression)",
     "-fx File name shows the file names to exclude",
     "-cr Treat Containing text field as a regular expression",
-    "-z Search inside compressed files (gzip, xz, zstd...) and archives (zip, tar, 7z...)",
+    "-z Search inside compressed files (gzip, xz, zstd...), archives (zip, tar, 7z...) and "
+    "documents (docx, xlsx, odt, PDF...)",
     "-pa Always use command line parameters when creating new or opening existing searches",
     "-po Override values from file when loading from file AND specifying command line "
     "parameters",

@@ -45,7 +45,8 @@ inline constexpr const char* kFilesFoundText = "file(s) found";
 inline constexpr const char* kSearchStoppedText = " before the search was stopped";
 // After the count, when compressed files could not be searched to their end.
 inline constexpr const char* kCutShortFormat =
-    "; %d compressed file(s) damaged or too large, searched only in part";
+    "; %d compressed file(s) or document(s) damaged, encrypted or too large, searched only in "
+    "part";
 // A colour value with red in the low byte: pure blue.
 inline constexpr std::uint32_t kDefaultHighlightColour = 0xFF0000;
 

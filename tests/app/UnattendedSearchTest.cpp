@@ -9,6 +9,7 @@
 
 #include "engine/SearchExpression.h"
 #include "support/ArchiveWriter.h"
+#include "support/DocumentFiles.h"
 #include "support/RunProgram.h"
 #include "support/StoredGzip.h"
 #include "support/TempTree.h"
@@ -407,6 +408,40 @@ TEST_F(UnattendedSearch, MembersOfArchivesAreRowsWithTheirPathsInside) {
     // Without -z an archive is a file like any other.
     r = scoutwell({"-o", out, "-d", tree_.path("data"), "-f", "notes.txt"});
     EXPECT_EQ(lines(testing::readFile(out)), std::vector<std::string>{});
+}
+
+// Documents are searched in their text with -z; an encrypted or malformed one is named on
+// standard error, never searched as its bytes nor reported complete.
+TEST_F(UnattendedSearch, DocumentsGiveTheirTextLinesAndUnreadableOnesAreNamed) {
+    tree_.file("docs/report.docx", testing::docxOf(testing::wordParagraph("intro") +
+                                                   testing::wordParagraph("a timeout here")));
+    tree_.file("docs/notes.pdf", testing::pdfOf({{"page one timeout"}}));
+    tree_.file("docs/locked.pdf", testing::pdfOf({{"secret timeout"}}, /*locked=*/true));
+    tree_.file("docs/broken.docx",
+               testing::docxOf(testing::wordParagraph("timeout before") + "<w:p><w:t>timeout"));
+    const std::string out = home_.path("out.txt");
+
+    ProgramResult r = scoutwell({"-o", out, "-d", tree_.path("docs"), "-c", "timeout", "-z"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::map<std::string, std::vector<std::string>> hits;
+    std::string current;
+    for (const std::string& row : lines(testing::readFile(out))) {
+        if (row.starts_with(tree_.path()))
+            current = row.substr(0, row.find('\t'));
+        else if (!row.empty())
+            hits[current].push_back(row);
+    }
+    EXPECT_EQ(hits, (std::map<std::string, std::vector<std::string>>{
+                        {tree_.path("docs/report.docx"), {"2\ta timeout here"}},
+                        {tree_.path("docs/notes.pdf"), {"1\tpage one timeout"}},
+                        {tree_.path("docs/broken.docx"), {"1\ttimeout before"}}}));
+    EXPECT_NE(
+        r.err.find(tree_.path("docs/locked.pdf") + ": the data is encrypted and was not searched"),
+        std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(tree_.path("docs/broken.docx") + ": the document is damaged"),
+              std::string::npos)
+        << r.err;
 }
 
 TEST_F(UnattendedSearch, RememberedOptionsApplyAndTheCommandLineWins) {

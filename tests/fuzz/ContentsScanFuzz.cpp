@@ -1,8 +1,8 @@
 // Any file bytes, scanned in chunks under every line-end option and buffer size, give
 // the hit lines, completeness and reads of the one-piece normalisation reference, over the
 // text the reference decoder makes of them (byte-order marks, UTF-16). Bytes that start
-// like a compressed format, with compressed files searched, must only not crash the
-// decoders.
+// like a compressed format or a document, with compressed files searched, must only not
+// crash the decoders.
 //
 // Input: a flags byte, a buffer byte, then the file's contents.
 //   flags bit 0: eolUnix, bit 1: eolMac, bit 2: stop at the first chunk with a hit,
@@ -61,7 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     criteria.searchCompressed = (flags & 64) != 0;
     const std::string_view head = std::string_view(contents).substr(0, chunkSize);
     for (const DecoderFormat* format : decoderFormats()) {
-        if (criteria.searchCompressed && !format->yieldsText() &&
+        // Compressed formats and documents, decoded only with the option: the document
+        // target checks the documents.
+        if (criteria.searchCompressed && !format->enabled(DecodeOptions{}) &&
             format->recognises(head, contents.size() <= chunkSize)) {
             ScanBuffers buffers(bufferSize);
             FoundFile file(makeSharedText(kFolder), kName, 0, 0);

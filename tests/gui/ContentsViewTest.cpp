@@ -11,6 +11,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/core/Settings.h"
+#include "support/DocumentFiles.h"
 #include "support/StoredGzip.h"
 #include "support/TempTree.h"
 #include "views/CFileContentsView.h"
@@ -157,6 +158,50 @@ TEST_F(ContentsViewTest, CompressedFileShowsItsDecompressedLines) {
     const QFontMetrics bold(*view.screenFonts().bold, view.viewport());
     const int gap = view.viewport()->logicalDpiX() / 20;
     EXPECT_EQ(view.screenExtent().bottom, bold.height() + gap + 2 * (regular.height() + gap));
+}
+
+// A .docx and a PDF found with the option on show the hit lines of their text, the match
+// drawn in the highlight colour.
+TEST_F(ContentsViewTest, DocumentsShowTheirTextLinesWithTheMatchHighlighted) {
+    TempTree tree;
+    tree.file("report.docx",
+              testing::docxOf(testing::wordParagraph("Quarterly report") +
+                              testing::wordParagraph("the server timeout is fixed")));
+    tree.file("notes.pdf", testing::pdfOf({{"first page"}, {"second page", "a timeout again"}}));
+    Searched searched = search(tree.path(), [](SearchCriteria& c) {
+        c.containingText = "timeout";
+        c.searchCompressed = true;
+    });
+    CDediDurarerDoc* doc = searched.doc.get();
+    CFileContentsView& view = *searched.view;
+    ASSERT_EQ(doc->results.count(), 2u);
+    const QColor highlight = CFileContentsView::colourFromValue(doc->highlightColour);
+    struct Case {
+        const char* name;
+        const char* line;
+        int lineNumber;
+    };
+    for (const Case& c : {Case{"report.docx", "the server timeout is fixed", 2},
+                          Case{"notes.pdf", "a timeout again", 3}}) {
+        SCOPED_TRACE(c.name);
+        doc->showContentsFor({tree.path(c.name)});
+        ASSERT_EQ(doc->shownItems.size(), 1u);
+        const FoundItem& shown = *doc->shownItems.front();
+        ASSERT_EQ(shown.hits.size(), 1u);
+        EXPECT_EQ(shown.hits[0].text, c.line);
+        EXPECT_EQ(shown.hits[0].lineNumber, c.lineNumber);
+        const QImage image = view.grab().toImage();
+        int highlighted = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                highlighted += std::abs(pixel.red() - highlight.red()) < 40 &&
+                               std::abs(pixel.green() - highlight.green()) < 40 &&
+                               std::abs(pixel.blue() - highlight.blue()) < 40;
+            }
+        }
+        EXPECT_GT(highlighted, 20) << "no match drawn in the highlight colour";
+    }
 }
 
 TEST_F(ContentsViewTest, FontsAreMadeFromTheChosenFontAndPointSize) {

@@ -38,6 +38,7 @@ nautilus=$(pkg-config --variable=extensiondir libnautilus-extension-4)
 for path in \
     usr/bin/scoutwell usr/bin/scoutwell-file-manager-actions \
     "usr/lib/$multiarch/scoutwell/scoutwell-window.so" \
+    "usr/lib/$multiarch/scoutwell/scoutwell-pdf.so" \
     "${nautilus#/}/libscoutwell-nautilus.so" \
     usr/share/applications/scoutwell.desktop \
     usr/share/mime/packages/scoutwell-srf.xml \
@@ -82,9 +83,10 @@ grep -q '<launchable type="desktop-id">scoutwell.desktop</launchable>' "$metainf
 grep -q '<mediatype>application/x-scoutwell-search</mediatype>' "$metainfo" 2>/dev/null ||
     fail "the metainfo does not provide the .srf type"
 
-# Depends as dpkg-shlibdeps found it: Qt's libraries and the Nautilus extension library.
+# Depends as dpkg-shlibdeps found it: Qt's libraries, the Nautilus extension library, and
+# the document readers' libxml2 and poppler (the PDF module's).
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libqt6core6 libqt6widgets6 libnautilus-extension4; do
+for library in libc6 libqt6core6 libqt6widgets6 libnautilus-extension4 libxml2 libpoppler-cpp0v5; do
     echo "$depends" | grep -q "\\b$library\\b" || fail "Depends lacks $library: $depends"
 done
 
@@ -112,6 +114,15 @@ XDG_CONFIG_HOME="$work/config" "$root/usr/bin/scoutwell" -o "$work/out.txt" -d "
 status=$?
 [ "$status" -eq 0 ] || fail "the installed scoutwell -o exited $status: $(cat "$work/stderr.txt")"
 grep -q "^$work/tree/sub/found.txt	" "$work/out.txt" 2>/dev/null || fail "the installed search found nothing"
+# ... reads a PDF's text through its PDF module in the multiarch folder (poppler rebuilds
+# the missing cross-reference table of this hand-written one) ...
+mkdir -p "$work/pdf"
+printf '%%PDF-1.4\n1 0 obj <</Type/Catalog/Pages 2 0 R>> endobj\n2 0 obj <</Type/Pages/Kids[3 0 R]/Count 1>> endobj\n3 0 obj <</Type/Page/Parent 2 0 R/MediaBox[0 0 612 792]/Resources<</Font<</F1 4 0 R>>>>/Contents 5 0 R>> endobj\n4 0 obj <</Type/Font/Subtype/Type1/BaseFont/Helvetica>> endobj\n5 0 obj <</Length 41>> stream\nBT /F1 12 Tf 72 720 Td (pdf hello) Tj ET\nendstream endobj\ntrailer <</Root 1 0 R>>\n%%%%EOF\n' \
+    >"$work/pdf/hello.pdf"
+XDG_CONFIG_HOME="$work/config" "$root/usr/bin/scoutwell" -o "$work/pdf-out.txt" -d "$work/pdf" \
+    -c 'pdf hello' -z 2>"$work/stderr.txt"
+grep -q "^1	pdf hello" "$work/pdf-out.txt" 2>/dev/null ||
+    fail "the installed search did not read the PDF's text: $(cat "$work/stderr.txt")"
 # ... and shows its window, with the window module from the multiarch folder.
 sh "$tests/gui/starts-under-xvfb.sh" "$root/usr/bin/scoutwell" "$work/xvfb" \
     "$build/lib/libscoutwell_test_preload.so" ||
