@@ -19,6 +19,8 @@
 //
 // Links in an archive are passed over, never followed; a member's stored name loses every
 // "", "." and ".." component (memberPath), so none leads out of its archive.
+//
+// Exercised by tests/engine/ArchiveTest.cpp, tests/fuzz/ArchiveFuzz.cpp.
 #pragma once
 
 #include <cstdint>

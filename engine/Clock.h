@@ -1,5 +1,7 @@
 // Millisecond ticks for the search's throttles, from a monotonic clock. Tests may put a
 // clock of their own in its place.
+//
+// Exercised by tests/engine/SearchEngineTest.cpp.
 #pragma once
 
 #include <cstdint>

@@ -32,6 +32,8 @@
 //   numbers, the contents view, printing and saved results. A later re-read of the file
 //   (the window completing a file's hit lines) goes through FoundFile::scanFile and so
 //   through the same decoders, chosen again from the same first bytes and options.
+//
+// Exercised by tests/fuzz/ContentsScanFuzz.cpp.
 #pragma once
 
 #include <cstdint>

@@ -13,6 +13,8 @@
 // it decodes: at most kMaxLayers decoders on one file, and the text is cut off once it
 // passes kCutOffFloor bytes and kCutOffRatio times the bytes read from the file (a gzip
 // file of zeros expands a thousand times; logs expand ten to twenty times).
+//
+// Exercised by tests/engine/DecodingTest.cpp, tests/engine/DocumentsTest.cpp.
 #pragma once
 
 #include <cstddef>

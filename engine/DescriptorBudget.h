@@ -25,6 +25,8 @@
 // the folders it holds to come back to, and tries again a few times; when it still cannot
 // open, it stops with kOutOfDescriptorsMessage and counts as failed (the unattended mode
 // exits 2). It never goes on without an entry it could not open for want of descriptors.
+//
+// Exercised by tests/engine/DescriptorLimitTest.cpp.
 #pragma once
 
 #include <cstddef>

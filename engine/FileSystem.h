@@ -9,6 +9,10 @@
 // Where an open returns nullptr, errno says why: EMFILE or ENFILE when the process ran
 // out of descriptors (the search frees some and tries again, DescriptorBudget.h), 0 when
 // the entry was left out by rule (another file system, not a regular file).
+//
+// Exercised by tests/app/ResultWriterTest.cpp, tests/engine/ContentsScanTest.cpp,
+//  tests/engine/DeepTreeWalkTest.cpp, tests/engine/FaultConcurrencyTest.cpp,
+//  tests/engine/WalkDifferentialTest.cpp, tests/gui/ResultListViewTest.cpp.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,8 @@
 //
 // `^` and `$` hold at the subject's start and end only, as in the matcher. States are
 // made as the subjects need them; past kMaxStates the cache is dropped and rebuilt.
+//
+// Exercised by tests/engine/FastScanDifferentialTest.cpp.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,10 @@
 // one (the unattended mode, tests, no display) every message is one line on standard
 // error, prefixed "scoutwell: ". Messages may be raised on any thread; the engine holds no
 // lock of its own while a message is being shown.
+//
+// Exercised by tests/criteria/ExpressionModelTest.cpp, tests/engine/ContentsScanTest.cpp,
+//  tests/engine/DescriptorLimitTest.cpp, tests/engine/FastScanDifferentialTest.cpp,
+//  tests/engine/FaultConcurrencyTest.cpp, tests/engine/FaultWalkTest.cpp and others.
 #pragma once
 
 #include <string>

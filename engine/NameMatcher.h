@@ -8,6 +8,8 @@
 //
 // The answer is always the one SearchExpression::find gives for the same pattern and
 // case rule. An instance is used by one thread at a time.
+//
+// Exercised by tests/engine/WalkNameMatcherTest.cpp.
 #pragma once
 
 #include <string>

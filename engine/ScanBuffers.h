@@ -4,6 +4,10 @@
 //
 //   ScanBuffers buffers(FoundFile::kBufferSize);
 //   file.scanContents(expression, buffers, criteria, /*stopAtFirstChunkWithHit=*/true);
+//
+// Exercised by tests/engine/ArchiveTest.cpp, tests/engine/ContentsScanPropertyTest.cpp,
+//  tests/engine/ContentsScanTest.cpp, tests/engine/DecodingTest.cpp,
+//  tests/engine/DocumentsTest.cpp, tests/engine/FastScanDifferentialTest.cpp and others.
 #pragma once
 
 #include <cstddef>

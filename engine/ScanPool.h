@@ -15,6 +15,9 @@
 // a file with millions of hit lines never holds them all. The members of an archive
 // (Archives.h) are delivered in its place, in archive order, by its scanner once the
 // archive is next in line.
+//
+// Exercised by tests/engine/ArchiveTest.cpp, tests/engine/DescriptorLimitTest.cpp,
+//  tests/engine/FastScanDifferentialTest.cpp, tests/engine/SearchEngineTest.cpp.
 #pragma once
 
 #include <atomic>

@@ -2,6 +2,8 @@
 // with a byte-order mark (the mark is dropped), UTF-16 in either byte order with its mark,
 // and UTF-16 without one where the evidence is strong (guessUtf16 says the rule). Units
 // that are not valid UTF-16 (a lone surrogate, an odd last byte) each become U+FFFD.
+//
+// Exercised by tests/engine/DecodingTest.cpp.
 #pragma once
 
 #include <string_view>

@@ -1,6 +1,9 @@
 // A switch between the fast search paths and the plain algorithms they must agree with.
 // Tests and benchmarks turn the plain algorithm on to compare results; the program reads
 // SCOUTWELL_PLAIN=1 from the environment once, at the first call.
+//
+// Exercised by tests/engine/DecodingTest.cpp, tests/engine/FastScanDifferentialTest.cpp,
+//  tests/engine/WalkDifferentialTest.cpp.
 #pragma once
 
 namespace scoutwell {

@@ -1,6 +1,8 @@
 // The numbers of the messages the search engine posts to a document's views. Every number
 // is WM_APP + n. The messages the window's parts pass among themselves are in
 // framework/WindowMessages.h.
+//
+// Exercised by tests/engine/SearchEngineTest.cpp.
 #pragma once
 
 namespace scoutwell {

@@ -3,6 +3,8 @@
 //
 //   animation->show(); animation->start();   // repeats until stopped
 //   animation->stop(); animation->hide();
+//
+// Exercised by tests/gui/SearchFormTest.cpp.
 #pragma once
 
 #include <QTimer>

@@ -15,6 +15,8 @@
 //
 // The geometry is initialised when the host is first polished or shown, or earlier by
 // initGeometry().
+//
+// Exercised by tests/gui/GeometryDynCreateWndTest.cpp.
 #pragma once
 
 #include <QAbstractScrollArea>

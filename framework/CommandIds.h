@@ -1,6 +1,10 @@
 // The command ids of the menus, toolbar and accelerators. A command's QAction carries its
 // id in QAction::data(); the frames route it to the active view, the document, the child
 // frame and the main frame, in that order.
+//
+// Exercised by tests/gui/ArchiveMemberRowsTest.cpp, tests/gui/FirstSightTest.cpp,
+//  tests/gui/MainFrameTest.cpp, tests/gui/ResultListShellTest.cpp,
+//  tests/gui/SaveResultsDialogTest.cpp, tests/gui/SearchDocumentTest.cpp and others.
 #pragma once
 
 namespace scoutwell {

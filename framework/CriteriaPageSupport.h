@@ -2,6 +2,9 @@
 // browser behind their Browse buttons (replaceable, so that tests can answer it), the
 // small helpers that make their controls, the labels that name fields for the keyboard and
 // for screen readers, and the tab order.
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/MultipleFoldersTest.cpp,
+//  tests/gui/SearchWizardTest.cpp.
 #pragma once
 
 #include <QComboBox>

@@ -4,6 +4,10 @@
 //   auto* box = new HistoryComboBox(page);
 //   box->setHistory(&app.folderHistory, HistoryComboBox::withFixedEntriesAndIcons);
 //   box->setWholeText(criteria.lookInText());       // selects an entry equal but for case
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/FirstSightTest.cpp,
+//  tests/gui/KeyboardAndScreenReaderTest.cpp, tests/gui/MultipleFoldersTest.cpp,
+//  tests/gui/SearchWizardTest.cpp.
 #pragma once
 
 #include <QComboBox>

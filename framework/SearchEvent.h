@@ -9,6 +9,8 @@
 //
 // A posted event owns its note and deletes it with itself; a sent one only borrows it.
 // A handler that answers sets result (0 or 1).
+//
+// Exercised by tests/gui/ResultListViewTest.cpp.
 #pragma once
 
 #include <QEvent>

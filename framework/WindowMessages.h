@@ -1,6 +1,8 @@
 // The numbers of the messages that pass between a search document, its frames and its
 // views, beside the engine's own (engine/WindowMessages.h, included here). Every number is
 // WM_APP + n.
+//
+// Exercised by tests/gui/ResultListViewTest.cpp.
 #pragma once
 
 #include "engine/WindowMessages.h"

@@ -5,6 +5,10 @@
 //
 //   auto* frame = new CChildFrame(doc, /*creationWidth=*/area->width());
 //   frame->routeCommand(ID_SEARCH_START);   // active view, document, then the frame
+//
+// Exercised by tests/gui/FirstSightTest.cpp, tests/gui/MainFrameTest.cpp,
+//  tests/gui/ResultListShellTest.cpp, tests/gui/ResultListViewTest.cpp,
+//  tests/gui/SettingsDialogsTest.cpp, tests/gui/TestRegExpDialogTest.cpp.
 #pragma once
 
 #include <QScrollArea>

@@ -6,6 +6,10 @@
 // clicks sort. A right click shows the files' context menu, a drag carries copies of
 // them, and Copy and Delete act on them while the list is the active pane. The view
 // answers the document's and the engine's messages (SearchEvent).
+//
+// Exercised by tests/gui/ArchiveMemberRowsTest.cpp, tests/gui/ByteTextWindowTest.cpp,
+//  tests/gui/FirstSightTest.cpp, tests/gui/MainFrameTest.cpp, tests/gui/ResultListShellTest.cpp,
+//  tests/gui/ResultListViewTest.cpp and others.
 #pragma once
 
 #include <QPointer>

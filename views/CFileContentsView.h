@@ -1,6 +1,9 @@
 // The contents of the selected found files, lower right in a search window: each item's
 // summary line and its hit lines with their numbers, the match highlighted. With nothing
 // selected it explains itself. The same layout prints and previews, with page footers.
+//
+// Exercised by tests/gui/ContentsViewTest.cpp, tests/gui/FirstSightTest.cpp,
+//  tests/gui/ResultListShellTest.cpp, tests/gui/ResultListViewTest.cpp.
 #pragma once
 
 #include <QAbstractScrollArea>

@@ -7,6 +7,9 @@
 //   CMainFrame frame(app, manager);      // placement from the settings
 //   manager.newDocument();               // shown through frame.addChild()
 //   frame.showAtStart();
+//
+// Exercised by tests/gui/FirstSightTest.cpp, tests/gui/MainFrameTest.cpp,
+//  tests/gui/ResultListShellTest.cpp, tests/gui/StressTest.cpp.
 #pragma once
 
 #include <QMainWindow>

@@ -8,6 +8,9 @@
 // x-special/gnome-copied-files ("copy", then a line per URL) and
 // application/x-kde-cutselection "0": every file manager pastes a copy, never a move.
 // An empty list offers nothing. URLs percent-encode the paths' raw bytes.
+//
+// Exercised by tests/gui/ArchiveMemberRowsTest.cpp, tests/gui/ResultListShellTest.cpp,
+//  tests/gui/ShellOperationsTest.cpp, tests/wayland/WaylandWindowTest.cpp.
 #pragma once
 
 #include <QMimeData>

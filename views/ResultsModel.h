@@ -7,6 +7,10 @@
 //   model.appendNewItems();   // on each new-results message: one insert for the batch
 //   model.removeAllRows();    // when a search starts
 //   model.rebuildRows(sort);  // a sort: one reset, every item in its new order
+//
+// Exercised by tests/gui/ArchiveMemberRowsTest.cpp, tests/gui/ByteTextWindowTest.cpp,
+//  tests/gui/MainFrameTest.cpp, tests/gui/ResultListModelTest.cpp,
+//  tests/gui/ResultListShellTest.cpp, tests/gui/ResultListViewTest.cpp and others.
 #pragma once
 
 #include <functional>

@@ -11,6 +11,9 @@
 // and the menu's own items follow the last block (firstOwnId = 20 x handlers). An
 // application that cannot be loaded takes no block; one that loads but cannot add its item
 // keeps its block.
+//
+// Exercised by tests/gui/ArchiveMemberRowsTest.cpp, tests/gui/ExploreHereBusTest.cpp,
+//  tests/gui/ResultListShellTest.cpp, tests/gui/ShellOperationsTest.cpp.
 #pragma once
 
 #include <QMenu>

@@ -6,6 +6,8 @@
 // "&Explore here...", "&Copy", "Copy &path", "Move to &Trash", and "P&roperties" where a
 // file manager on the session bus offers FileManager1. When the file or its folder no
 // longer exists, two messages say so and no menu is shown.
+//
+// Exercised by tests/gui/ShellOperationsTest.cpp.
 #pragma once
 
 #include <QPoint>

@@ -4,6 +4,9 @@
 // program uses a QSettings adapter (platform/qt/QtSettingsStore.h); tests use the
 // in-memory store below. Reads never fail: a missing or unreadable value gives the
 // caller's default. Writes and deletions report whether they took effect.
+//
+// Exercised by tests/criteria/ExpressionModelTest.cpp, tests/gui/FramePlacementTest.cpp,
+//  tests/gui/ResultListViewTest.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,6 @@
 // The About box: the program's name and its build line.
+//
+// Exercised by tests/gui/FirstSightTest.cpp.
 #pragma once
 
 #include <QDialog>

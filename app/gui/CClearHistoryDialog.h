@@ -4,6 +4,8 @@
 //   CClearHistoryDialog dialog(app.settings(), parentWindow);
 //   dialog.exec();
 //   app.folderHistory.load(); ...
+//
+// Exercised by tests/gui/SettingsDialogsTest.cpp.
 #pragma once
 
 #include <QDialog>

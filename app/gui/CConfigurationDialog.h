@@ -3,6 +3,8 @@
 // edits a copy of a document's criteria; the document takes the copy back on OK.
 //
 //   runConfiguration(doc, parentWindow);
+//
+// Exercised by tests/gui/SettingsDialogsTest.cpp.
 #pragma once
 
 #include <QDialog>

@@ -8,6 +8,8 @@
 //
 // Everything here runs on the GUI thread; the worker touches only workingCriteria, results
 // (through the store's lock) and the notifier.
+//
+// Exercised by tests/gui/ResultListViewTest.cpp.
 #pragma once
 
 #include <QObject>

@@ -2,6 +2,8 @@
 // and whether compressed files are searched inside. Its six controls show the document's
 // editedCriteria; saving copies them back and, when "RememberOptions" is on, stores the
 // options for the next search.
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/FirstSightTest.cpp.
 #pragma once
 
 #include "app/gui/CSearchPropertyPage.h"

@@ -3,6 +3,8 @@
 //
 //   runSaveResults(doc, parentWindow);   // adjust, ask, then save what was asked for
 //   writeSavedResults(doc);              // save with the document's choices as they stand
+//
+// Exercised by tests/gui/FirstSightTest.cpp, tests/gui/SaveResultsDialogTest.cpp.
 #pragma once
 
 #include <QDialog>

@@ -11,6 +11,8 @@
 // The form is built at its smallest size with Qt layouts; from then on the geometry rules
 // move the right-hand controls with the right edge and stretch the sheet with the width.
 // Its height is always that smallest height.
+//
+// Exercised by tests/gui/FirstSightTest.cpp, tests/gui/MainFrameTest.cpp.
 #pragma once
 
 #include <QWidget>

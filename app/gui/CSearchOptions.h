@@ -7,6 +7,8 @@
 //   sheet->setPages(mainPage, optionsPage);   // main first, then Options; selects the first
 //   sheet->create();                          // from now on an activated page initialises
 //   if (!sheet->saveData()) return;           // the page has shown why
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/SearchWizardTest.cpp.
 #pragma once
 
 #include <QPointer>

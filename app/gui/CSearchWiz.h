@@ -9,6 +9,8 @@
 // Every page is loaded from the data each time it becomes the current page and stores its
 // controls back when another page takes its place or the wizard finishes, so Back and
 // Next keep what was typed.
+//
+// Exercised by tests/gui/KeyboardAndScreenReaderTest.cpp, tests/gui/SearchWizardTest.cpp.
 #pragma once
 
 #include <QWizard>

@@ -1,5 +1,7 @@
 // The Search Wizard's second page, "Contents of file": whether the file must contain a
 // text, and which. No keeps the typed text but makes the search a name-only one.
+//
+// Exercised by tests/gui/KeyboardAndScreenReaderTest.cpp, tests/gui/SearchWizardTest.cpp.
 #pragma once
 
 #include "app/gui/CSearchWiz.h"

@@ -1,5 +1,8 @@
 // The Search Wizard's first page, "Name of file": the file name to look for, from the
 // file-name history or typed, with examples.
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/KeyboardAndScreenReaderTest.cpp,
+//  tests/gui/SearchWizardTest.cpp.
 #pragma once
 
 #include "app/gui/CSearchWiz.h"

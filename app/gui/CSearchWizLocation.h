@@ -1,5 +1,7 @@
 // The Search Wizard's last page, "Location of file": all local hard drives, one drive or
 // specific folders, whether to go into subfolders, and whether Finish starts the search.
+//
+// Exercised by tests/gui/KeyboardAndScreenReaderTest.cpp, tests/gui/SearchWizardTest.cpp.
 #pragma once
 
 #include "app/gui/CSearchWiz.h"

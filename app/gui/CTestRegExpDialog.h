@@ -3,6 +3,8 @@
 //
 //   CTestRegExpDialog dialog(app.settings(), parentWindow);
 //   dialog.exec();
+//
+// Exercised by tests/gui/TestRegExpDialogTest.cpp.
 #pragma once
 
 #include <QDialog>

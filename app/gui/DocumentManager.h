@@ -9,6 +9,9 @@
 //   manager.setFrameFactory([&](CDediDurarerDoc* doc) { return mainFrame.addChild(doc); });
 //   manager.newDocument();               // "Search1"
 //   manager.openDocument("/a/b.srf");    // titled "b.srf"; null and a message on failure
+//
+// Exercised by tests/gui/FirstSightTest.cpp, tests/gui/MainFrameTest.cpp,
+//  tests/gui/ResultListShellTest.cpp, tests/gui/SearchDocumentTest.cpp, tests/gui/StressTest.cpp.
 #pragma once
 
 #include <QObject>

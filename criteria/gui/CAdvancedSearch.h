@@ -1,6 +1,9 @@
 // The Advanced criteria page: everything of the Basic page plus size and date limits,
 // Expression Wizard buttons for the two texts and a Multiple Folders dialog for Look in.
 // Created as CGeometryDynCreateWnd<CAdvancedSearch>; edits the document's editedCriteria.
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/FirstSightTest.cpp,
+//  tests/gui/KeyboardAndScreenReaderTest.cpp.
 #pragma once
 
 #include <string>

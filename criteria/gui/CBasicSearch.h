@@ -4,6 +4,9 @@
 // The criteria record is the Advanced and Options pages' too: when it holds choices this
 // page does not show (size, date, NOT expression, case, expression kinds), a one-line
 // notice names them, with a button that clears them.
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/FirstSightTest.cpp,
+//  tests/gui/KeyboardAndScreenReaderTest.cpp, tests/gui/SearchWizardTest.cpp.
 #pragma once
 
 #include <string>

@@ -1,5 +1,7 @@
 // The Expression Wizard's first page: what the wizard does, the note of the field it
 // fills, and a check box that skips this page from the next run on.
+//
+// Exercised by tests/gui/ExprWizardTest.cpp.
 #pragma once
 
 #include "criteria/gui/CExprWizSheet.h"

@@ -2,6 +2,8 @@
 // how it ends, and the regular expression all of it makes, recomputed live. When a text
 // holds special characters the wizard offers Next (the special-characters page) instead
 // of Finish.
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/ExprWizardTest.cpp.
 #pragma once
 
 #include "criteria/gui/CExprWizSheet.h"

@@ -11,6 +11,8 @@
 //
 // Each page tells the sheet which buttons to offer by posting a request (Next; Back and
 // Next; Back and Finish); the sheet applies it once the event loop runs.
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/ExprWizardTest.cpp.
 #pragma once
 
 #include <QWizard>

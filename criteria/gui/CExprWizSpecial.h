@@ -1,5 +1,7 @@
 // The Expression Wizard's last page, shown when the texts entered hold characters that
 // are special in regular expressions: the user decides whether the wizard escapes them.
+//
+// Exercised by tests/gui/ExprWizardTest.cpp.
 #pragma once
 
 #include "criteria/gui/CExprWizSheet.h"

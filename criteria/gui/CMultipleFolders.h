@@ -5,6 +5,8 @@
 //
 //   CGeometryDynCreateWnd<CMultipleFolders> dialog(criteria.lookIn, &app.folderHistory, page);
 //   if (dialog.exec() == QDialog::Accepted) use(dialog.folders());
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/MultipleFoldersTest.cpp.
 #pragma once
 
 #include <QDialog>

@@ -5,6 +5,8 @@
 //
 //   field->setText(dateFieldText(criteria.modifiedAfter));
 //   if (!readDateField(field->text(), criteria.modifiedAfter)) ... kEnterADate
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp.
 #pragma once
 
 #include <QLocale>

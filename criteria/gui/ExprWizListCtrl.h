@@ -4,6 +4,8 @@
 //
 //   list->insertItem(list->count(), item);   // append
 //   list->appendItemsTo(model);              // the items in row order
+//
+// Exercised by tests/gui/ExprWizardTest.cpp.
 #pragma once
 
 #include <QRect>

@@ -6,6 +6,8 @@
 //   begins->load(item);                       // item -> controls
 //   ExpressionItem read;
 //   if (begins->read(read)) model.append(read);
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/ExprWizardTest.cpp.
 #pragma once
 
 #include <QComboBox>

@@ -2,6 +2,8 @@
 // window's frame hands it to the criteria form as its MainPageFactory.
 //
 //   auto* form = new CSearchForView(doc, createMainPage, parent);
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp.
 #pragma once
 
 #include <string>

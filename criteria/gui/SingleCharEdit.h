@@ -1,5 +1,7 @@
 // A text box of the Expression Wizard that can be limited to one character: in
 // single-character mode it always shows only the last character typed.
+//
+// Exercised by tests/gui/CriteriaPagesTest.cpp, tests/gui/ExprWizardTest.cpp.
 #pragma once
 
 #include <QLineEdit>

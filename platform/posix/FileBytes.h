@@ -3,6 +3,8 @@
 //   if (!writeAll(fd, bytes)) ... errno says why
 //   std::string bytes;
 //   if (!readAll(fd, bytes, kLimit)) ... errno says why; EFBIG: longer than kLimit
+//
+// Exercised by tests/platform/FileReplacementTest.cpp.
 #pragma once
 
 #include <cstddef>

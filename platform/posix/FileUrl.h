@@ -2,6 +2,9 @@
 // percent-encoded, so a name that is not valid UTF-8 keeps its exact bytes:
 //
 //   fileUrlFromPath("/tmp/a b\xff")   // "file:///tmp/a%20b%FF"
+//
+// Exercised by tests/gui/ArchiveMemberRowsTest.cpp, tests/gui/ResultListShellTest.cpp,
+//  tests/platform/FreedesktopTrashTest.cpp, tests/wayland/WaylandWindowTest.cpp.
 #pragma once
 
 #include <string>

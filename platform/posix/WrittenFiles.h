@@ -5,6 +5,8 @@
 //
 //   WrittenFile mark(st.st_dev, st.st_ino);   // while the file is written
 //   if (isWrittenFile(st.st_dev, st.st_ino)) return nullptr;
+//
+// Exercised by tests/platform/FileReplacementTest.cpp, tests/platform/PosixFileSystemTest.cpp.
 #pragma once
 
 #include <sys/types.h>

@@ -6,6 +6,9 @@
 //   if (!openWithDefaultApplication(QUrl::fromLocalFile(path), reason)) tell(path, reason);
 //
 // Tests install an opener of their own so that nothing starts on the desktop.
+//
+// Exercised by tests/gui/ExploreHereBusTest.cpp, tests/gui/ResultListViewTest.cpp,
+//  tests/gui/SearchDocumentTest.cpp.
 #pragma once
 
 #include <QString>

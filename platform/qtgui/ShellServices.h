@@ -7,6 +7,8 @@
 //
 // Paths are byte strings; nothing here shows an error: what fails says why, and callers
 // decide what to report.
+//
+// Exercised by tests/gui/ExploreHereBusTest.cpp.
 #pragma once
 
 #include <optional>
