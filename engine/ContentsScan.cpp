@@ -31,6 +31,7 @@ constexpr char kCR = '\r';
 constexpr unsigned char kLF = '\n';
 constexpr unsigned char kTab = '\t';
 constexpr unsigned char kNul = 0;
+constexpr char kNulByte = 0;
 constexpr unsigned char kFirstPrintable = 32;
 
 // Turns raw file bytes into text whose only line end is CR, one chunk at a time, giving
@@ -402,6 +403,16 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
     for (;;) {
         if (readFailed)
             break;
+        if (!decoded && !firstChunk && aheadLength == 0 && !plain &&
+            file->skipHole(chunkSize) > 0) {
+            // Whole chunks of NULs add no text, leave the carried tail as it is and find
+            // nothing: what the file's hole changes is only that the last byte fed was a
+            // NUL, which a single one tells the normaliser as well.
+            char none[2];
+            normaliser.feed(&kNulByte, 1, none);
+            if (criteria.stopRequested())
+                break;
+        }
         raw[0] = ahead;
         long got = file->read(raw + aheadLength, chunkSize - aheadLength);
         if (firstChunk && got >= 0) {

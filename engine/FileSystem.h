@@ -64,6 +64,11 @@ class ReadableFile {
     virtual ~ReadableFile() = default;
     // Bytes read, 0 at the end, -1 on a read error.
     virtual long read(char* buffer, std::size_t size) = 0;
+    // When the next bytes are a hole of a sparse file (never written: they read as NULs),
+    // moves past as many whole units of `unit` bytes of it as it holds, as reading them
+    // would, and returns the bytes passed; 0 when there is no hole here or the file cannot
+    // tell. Never passes the end of what read() would return.
+    virtual std::uint64_t skipHole(std::uint64_t /*unit*/) { return 0; }
 };
 
 struct MountPoint {
@@ -88,6 +93,9 @@ class FileSystem {
     virtual bool exists(const std::string& path) = 0;
     // The mounted file systems in mount-table order, pseudo file systems left out.
     virtual std::vector<MountPoint> mounts() = 0;
+    // Whether openFolder(), and what the folders it opens do, may run on other threads
+    // while a walk goes on; the walk then lists ahead of itself (WalkReadAhead.h).
+    virtual bool opensFoldersOnAnyThread() const { return false; }
 };
 
 // The file system every search uses. The program and the tests install one; without it
