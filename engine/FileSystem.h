@@ -56,6 +56,10 @@ class Directory {
     virtual std::unique_ptr<ReadableFile> openFile(std::string_view /*name*/, EntryInfo& /*info*/) {
         return nullptr;
     }
+    // Starts reading the first bytes of an entry that listed as a regular file into the
+    // file system's cache, for a scan that comes soon; returns without waiting for them.
+    // Only a hint: nothing is reported, and files left out of scans are left alone.
+    virtual void readFileAhead(std::string_view /*name*/) {}
 };
 
 // One regular file open for reading.

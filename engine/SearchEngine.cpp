@@ -169,7 +169,8 @@ int SearchEngine::run() {
         }
 
         if (contentsReady && budget_.readAheadHelpers > 0)
-            readAhead_ = std::make_unique<WalkReadAhead>(*fs, budget_.readAheadHelpers);
+            readAhead_ =
+                std::make_unique<WalkReadAhead>(*fs, budget_.readAheadHelpers, filesAhead());
         if (contentsReady) {
             const std::string& label = searchEnvironment().localDrivesLabel;
             for (const std::string& entry : c.lookIn) {
@@ -226,6 +227,26 @@ int SearchEngine::run() {
         notifier_->post(WM_SEARCH_DONE, nullptr);
     criteria_ = nullptr;
     return result;
+}
+
+WalkReadAhead::FileFilter SearchEngine::filesAhead() const {
+    const SearchCriteria& c = *criteria_;
+    WalkReadAhead::FileFilter files;
+    // Only a scan that reads each file as the walk finds it wants them soon, and only
+    // names the quick test can judge are judged ahead.
+    if (!c.searchContents || !c.onePhaseSearch)
+        return files;
+    if (!c.fileName.empty()) {
+        SearchExpression name;
+        if (!name.set(c.fileName, c.matchFilenameCase, /*compileNow=*/true, nullptr) ||
+            !files.matcher.set(name.pattern(), name.matchCase())) {
+            return files;
+        }
+        files.everyName = false;
+        files.exclude = c.excludeFilename;
+    }
+    files.on = true;
+    return files;
 }
 
 void SearchEngine::searchLookInFolder(const std::string& folder, bool stayOnFileSystem) {

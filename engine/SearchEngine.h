@@ -24,13 +24,13 @@
 #include "engine/FoundItem.h"
 #include "engine/NameMatcher.h"
 #include "engine/SearchExpression.h"
+#include "engine/WalkReadAhead.h"
 
 namespace scoutwell {
 
 class SearchCriteria;
 class Directory;
 class ScanPool;
-class WalkReadAhead;
 struct ScanBuffers;
 
 // A heap note that some messages carry; the receiver owns and deletes it.
@@ -101,6 +101,8 @@ class SearchEngine {
     // Tests the entries of the folder whose path walkPath_ holds and appends its
     // subfolders' names to subfolderNames_.
     void listFolder(Directory& dir);
+    // Which files the read-ahead may start reading: those this search scans at once.
+    WalkReadAhead::FileFilter filesAhead() const;
     // Hands the read-ahead the next subfolders the walk will enter after the one it is
     // about to enter, nearest first.
     void readAhead(std::vector<WalkFrame>& stack);

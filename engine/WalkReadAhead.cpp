@@ -39,7 +39,8 @@ std::size_t WalkReadAhead::listedInProcess() {
     return listedTotal.load(std::memory_order_relaxed);
 }
 
-WalkReadAhead::WalkReadAhead(FileSystem& fs, int helpers) : fs_(fs) {
+WalkReadAhead::WalkReadAhead(FileSystem& fs, int helpers, FileFilter files)
+    : fs_(fs), files_(std::move(files)) {
     const int count = std::clamp(helpers, 0, kMostHelpers);
     for (int i = 0; i < count; ++i)
         helpers_.emplace_back([this] { helperMain(); });
@@ -72,6 +73,7 @@ void WalkReadAhead::add(const std::string& parent, const std::vector<std::string
 
 void WalkReadAhead::helperMain() {
     pthread_setname_np(pthread_self(), "scoutwell-ahead");
+    FileFilter files = files_;
     std::unique_lock<std::mutex> lock(lock_);
     for (;;) {
         changed_.wait(lock, [this] { return ending_ || !pending_.empty(); });
@@ -81,7 +83,7 @@ void WalkReadAhead::helperMain() {
         pending_.pop_front();
         pendingCount_.store(pending_.size(), std::memory_order_relaxed);
         lock.unlock();
-        list(folder);
+        list(folder, files);
         lock.lock();
     }
 }
@@ -89,23 +91,33 @@ void WalkReadAhead::helperMain() {
 // Opened from its parent, so that the parent's rules apply: a folder on another file
 // system or a pseudo one is not opened (the walk keeps to its look-in folder's file
 // system then, or skips it), and a link is not followed.
-void WalkReadAhead::list(const Pending& folder) {
+void WalkReadAhead::list(const Pending& folder, FileFilter& files) {
     std::unique_ptr<Directory> parent = fs_.openFolder(folder.parent, /*stayOnFileSystem=*/true);
     if (!parent)
         return;
     std::unique_ptr<Directory> dir = parent->openSubfolder(folder.name);
     parent.reset();
     std::string firstSubfolder;
+    std::vector<std::string> aheadFiles;
     for (int depth = 0; dir && depth < kChainDepth; ++depth) {
         firstSubfolder.clear();
+        aheadFiles.clear();
         std::string_view name;
         EntryType type = EntryType::Unknown;
+        const auto start = std::chrono::steady_clock::now();
         while (dir->next(name, type)) {
             if (type == EntryType::Directory && firstSubfolder.empty())
                 firstSubfolder.assign(name);
+            else if (type == EntryType::File && files.on && aheadFiles.size() < kMostFilesAhead &&
+                     (files.everyName || files.matcher.contains(name) != files.exclude))
+                aheadFiles.emplace_back(name);
         }
         dir->close();
         listedTotal.fetch_add(1, std::memory_order_relaxed);
+        if (!aheadFiles.empty() && std::chrono::steady_clock::now() - start >= kColdListing) {
+            for (const std::string& file : aheadFiles)
+                dir->readFileAhead(file);
+        }
         if (firstSubfolder.empty())
             break;
         {

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -27,6 +28,8 @@
 #include <string_view>
 #include <thread>
 #include <vector>
+
+#include "engine/NameMatcher.h"
 
 namespace scoutwell {
 
@@ -46,8 +49,25 @@ class WalkReadAhead {
     // as a disk serves several requests at once.
     static constexpr int kMostHelpers = 4;
 
+    // A folder whose listing took this long came from the disk, and so will its files.
+    static constexpr auto kColdListing = std::chrono::microseconds(500);
+    // The most files of one folder whose first bytes are read ahead.
+    static constexpr std::size_t kMostFilesAhead = 256;
+
+    // The files whose first bytes are read ahead: none, or those whose names pass a test.
+    struct FileFilter {
+        bool on = false;
+        bool everyName = true;  // else those the matcher finds a match in (or none, with
+        NameMatcher matcher;    // `exclude`)
+        bool exclude = false;
+    };
+
     // `fs` must allow opening folders on other threads (FileSystem::opensFoldersOnAnyThread).
-    WalkReadAhead(FileSystem& fs, int helpers);
+    // With `files` on (a contents scan that reads the files as the walk finds them), a
+    // helper that had to wait for the disk to list a folder also starts reading the first
+    // bytes of the files that pass its name test (Directory::readFileAhead): the disk is
+    // cold, and the scanning threads will want them next.
+    WalkReadAhead(FileSystem& fs, int helpers, FileFilter files);
     // Ends the helpers after the folders they are listing.
     ~WalkReadAhead();
     WalkReadAhead(const WalkReadAhead&) = delete;
@@ -71,9 +91,10 @@ class WalkReadAhead {
     };
 
     void helperMain();
-    void list(const Pending& folder);
+    void list(const Pending& folder, FileFilter& files);
 
     FileSystem& fs_;
+    const FileFilter files_;  // each helper tests names with a copy
     std::mutex lock_;
     std::condition_variable changed_;
     std::deque<Pending> pending_;  // nearest to the walk first
