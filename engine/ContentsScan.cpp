@@ -31,7 +31,6 @@ constexpr char kCR = '\r';
 constexpr unsigned char kLF = '\n';
 constexpr unsigned char kTab = '\t';
 constexpr unsigned char kNul = 0;
-constexpr char kNulByte = 0;
 constexpr unsigned char kFirstPrintable = 32;
 
 // Turns raw file bytes into text whose only line end is CR, one chunk at a time, giving
@@ -107,6 +106,13 @@ class Normaliser {
             }
         }
         return static_cast<std::size_t>(out - start);
+    }
+
+    // What feeding a run of NULs does, which writes nothing, where no CR waits for the
+    // next byte: between chunks that end the normal way.
+    void feedNuls() {
+        char* nowhere = nullptr;
+        control(nowhere, /*silent=*/true);
     }
 
     // Whether the last byte fed was a CR that waits for the byte after it.
@@ -407,9 +413,8 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
             file->skipHole(chunkSize) > 0) {
             // Whole chunks of NULs add no text, leave the carried tail as it is and find
             // nothing: what the file's hole changes is only that the last byte fed was a
-            // NUL, which a single one tells the normaliser as well.
-            char none[2];
-            normaliser.feed(&kNulByte, 1, none);
+            // NUL, which feedNuls() tells the normaliser.
+            normaliser.feedNuls();
             if (criteria.stopRequested())
                 break;
         }
