@@ -240,6 +240,42 @@ target_row "gzip bomb 10 GB, time" "${o% *}" seconds 10
 target_row "gzip bomb 10 GB, peak memory" "${o% *}" MB 100
 rm -rf "$work/bomb" "$work/member.gz"
 
+# 100 zip archives of 50 text files each, and the same as .tar.gz, searched inside with -z
+# against ugrep -z with its default threads.
+archives=$cache/archives-v1
+if [ ! -d "$archives" ]; then
+    echo "Generating 100 zip and 100 tar.gz archives in $archives"
+    rm -rf "$archives.partial"
+    mkdir -p "$archives.partial/zip" "$archives.partial/tgz" "$archives.partial/files"
+    awk -v dir="$archives.partial/files" 'BEGIN {
+        srand(29)
+        split("alpha|beta|gamma|delta|epsilon|zeta|eta|theta|iota|kappa", w, "|")
+        for (a = 0; a < 100; a++) {
+            for (f = 0; f < 50; f++) {
+                file = sprintf("%s/a%03d-f%02d.txt", dir, a, f)
+                for (i = 0; i < 200; i++) {
+                    line = ""
+                    for (k = 0; k < 10; k++) line = line " " w[1 + int(rand() * 10)]
+                    if (rand() < 0.001) line = line " timeout"
+                    print i ":" line >file
+                }
+                close(file)
+            }
+        }
+    }'
+    for a in $(seq -f %03g 0 99); do
+        (cd "$archives.partial/files" && zip -q -6 "../zip/a$a.zip" a$a-*.txt &&
+            tar -czf "../tgz/a$a.tar.gz" a$a-*.txt)
+    done
+    rm -rf "$archives.partial/files"
+    mv "$archives.partial" "$archives"
+fi
+for kind in zip tgz; do
+    o=$(time_of "${ours[@]}" -cm -z -d "$archives/$kind" -c timeout)
+    u=$(time_of ugrep -z -r -n timeout "$archives/$kind")
+    row "100 ${kind/tgz/tar.gz}s x 50 files -z" "$o" "ugrep -z" "$u" 1.0
+done
+
 # Phases: the engine alone, with a window that drops its notes.
 one=$(time_of "$bin/engine-bench" search "$corpus" "" "[0-9][0-9]:[0-9][0-9]" case one-phase)
 two=$(time_of "$bin/engine-bench" search "$corpus" "" "[0-9][0-9]:[0-9][0-9]" case)

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "engine/Archives.h"
 #include "engine/DecodingStage.h"
 #include "engine/FileSystem.h"
 #include "engine/FoundItem.h"
@@ -354,7 +355,7 @@ int FoundFile::scanContents(SearchExpression& expression, ScanBuffers& buffers,
 
 int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, ScanBuffers& buffers,
                         const SearchCriteria& criteria, bool stopAtFirstChunkWithHit,
-                        const HitsReady* onHits) {
+                        const HitsReady* onHits, ArchiveVisitor* archives) {
     const std::size_t bufferSize = buffers.size;
     hits.clear();
     hitsComplete = false;
@@ -364,6 +365,16 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
         return 0;
     }
     std::unique_ptr<ReadableFile> openedHere;
+    if (opened == nullptr && isMember()) {
+        // A member is read again through its archive on disk.
+        int found = 0;
+        FoundFile& self = *this;
+        openMember(*this, [&](Decoder& data) {
+            found = self.scanFile(&data, expression, buffers, criteria, stopAtFirstChunkWithHit,
+                                  onHits, nullptr);
+        });
+        return found;
+    }
     if (opened == nullptr) {
         FileSystem* const fs = fileSystem();
         if (fs == nullptr || !location)
@@ -374,6 +385,9 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
             return 0;
     }
     ReadableFile* file = opened;
+    // The member of an archive being read tells why its bytes stopped short.
+    const auto* const member = dynamic_cast<const Decoder*>(opened);
+    std::optional<ArchiveProbe> archive;
 
     const std::size_t chunkSize = bufferSize - kCarry;
     const bool plain = plainAlgorithm();
@@ -422,6 +436,22 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
         long got = file->read(raw + aheadLength, chunkSize - aheadLength);
         if (firstChunk && got >= 0) {
             firstChunk = false;
+            const std::string_view head(raw, static_cast<std::size_t>(got));
+            const bool headIsAll = static_cast<std::size_t>(got) < chunkSize;
+            const DecodeOptions options{.insideCompressed = criteria.searchCompressed};
+            if (archives != nullptr && criteria.searchCompressed &&
+                archives->depth() < kMaxArchiveDepth && mayBeArchive(head) &&
+                !isTextFormat(head, headIsAll, options)) {
+                archive.emplace(*file, head, headIsAll);
+                if (archive->list(*this, *archives))
+                    return 0;
+                file = &archive->fromStart();
+                got = file->read(raw, chunkSize);
+                if (got < 0)
+                    break;
+            }
+            if (onlyMembers)
+                return 0;
             if (ReadableFile* text =
                     decoding.open(*file, raw, static_cast<std::size_t>(got), chunkSize)) {
                 file = text;
@@ -436,7 +466,9 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
         bool endOfFile = size < chunkSize;
         // Decoded text that stopped at damaged data or at the limit has not ended: its
         // unfinished last line is left out and the hits never become complete.
-        const bool stoppedShort = decoded && endOfFile && decoding.textEnd() != TextEnd::kWhole;
+        const bool stoppedShort =
+            endOfFile && ((decoded && decoding.textEnd() != TextEnd::kWhole) ||
+                          (member != nullptr && member->textEnd() != TextEnd::kWhole));
         if (stoppedShort)
             endOfFile = false;
 
@@ -510,6 +542,8 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
     }
     if (decoded)
         textEnd = decoding.textEnd();
+    if (textEnd == TextEnd::kWhole && member != nullptr)
+        textEnd = member->textEnd();
     return static_cast<int>(hits.size() + taken);
 }
 

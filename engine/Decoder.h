@@ -53,6 +53,7 @@ enum class TextEnd : std::uint8_t {
     kWhole = 0,  // at the end, or not decoded, or stopped by a read error of the file
     kDamaged,    // the encoded data is damaged or truncated: what came before it stands
     kCutOff,     // the text passed the stage's limit (a decompression bomb, most likely)
+    kEncrypted,  // the data is encrypted: nothing of it was searched
 };
 
 class Decoder : public ReadableFile {

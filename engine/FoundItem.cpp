@@ -234,6 +234,8 @@ std::string textEndNote(const FoundItem& item) {
             return text::format(kDamagedTextNote, item.fullPath().c_str());
         case TextEnd::kCutOff:
             return text::format(kCutOffTextNote, item.fullPath().c_str());
+        case TextEnd::kEncrypted:
+            return text::format(kEncryptedTextNote, item.fullPath().c_str());
         case TextEnd::kWhole:
             break;
     }

@@ -19,6 +19,7 @@
 
 namespace scoutwell {
 
+class ArchiveVisitor;
 class ReadableFile;
 class SearchCriteria;
 struct ScanBuffers;
@@ -117,6 +118,13 @@ class FoundItem {
     // meet again (damaged compressed data, a decompression bomb): its hits are all there
     // are to find, though hitsComplete stays false.
     TextEnd textEnd = TextEnd::kWhole;
+    // A file searched only for the members it holds as an archive: it failed the tests
+    // of the entry itself (a name, a size) and is never a result of its own.
+    bool onlyMembers = false;
+    // For a member of an archive: the length of the path of the archive on disk holding
+    // it (the outermost one), at the start of fullPath(); 0 for a file on disk.
+    std::uint32_t archivePathLength = 0;
+    bool isMember() const { return archivePathLength != 0; }
     std::vector<HitLine> hits;
     std::int64_t size = 0;  // -1 for a folder
     FileTime modified = 0;
@@ -163,9 +171,11 @@ class FoundFile : public FoundItem {
     // scanContents() reading `opened`, or the file opened by its path when that is null,
     // and calling `onHits`, when given, after each chunk that added hits. Returns the
     // number of hit lines found, those taken away included.
+    // With `archives` and compressed files searched, a file that is an archive is listed to
+    // it instead (Archives.h): the file itself then has no hits.
     int scanFile(ReadableFile* opened, SearchExpression& expression, ScanBuffers& buffers,
                  const SearchCriteria& criteria, bool stopAtFirstChunkWithHit,
-                 const HitsReady* onHits);
+                 const HitsReady* onHits, ArchiveVisitor* archives = nullptr);
 
     std::unique_ptr<FoundItem> clone() const override;
     int kind() const override { return kFile; }
@@ -202,6 +212,7 @@ std::string textEndNote(const FoundItem& item);
 inline constexpr const char* kDamagedTextNote =
     "%s: the compressed data is damaged or cut short; only the text before the damage was "
     "searched.";
+inline constexpr const char* kEncryptedTextNote = "%s: the data is encrypted and was not searched.";
 inline constexpr const char* kCutOffTextNote =
     "%s: the decompressed text passed the limit for one file (256 MiB and 100 times the "
     "compressed size) and was searched only that far.";

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "engine/Archives.h"
 #include "engine/DescriptorBudget.h"
 #include "engine/FileSystem.h"
 #include "engine/Processors.h"
@@ -68,6 +69,7 @@ struct ScanPool::Job {
     State state = State::kWaiting;
     bool found = false;
     bool streaming = false;  // its scanner delivers its hits as they come
+    bool holdsTurn = false;  // its scanner delivers its archive's members as they come
     std::size_t heldBytes = 0;
     Scanner* scannedBy = nullptr;
 };
@@ -82,6 +84,74 @@ struct ScanPool::Scanner {
     // Delivered files whose hit lines this thread allocated, for it to free: memory freed
     // by the thread that allocated it goes back to that thread's caches, without locks.
     std::vector<std::unique_ptr<Job>> garbage;
+};
+
+// The members of the archive a job's file turned out to be: each tested and scanned as a
+// file of a folder would be, and delivered by the job's scanner, which takes the right to
+// deliver at the first member to deliver.
+class ScanPool::MemberScan : public ArchiveVisitor {
+  public:
+    MemberScan(ScanPool& pool, Scanner& scanner, Job& job)
+        : pool_(pool), scanner_(scanner), job_(job), test_(pool.criteria_) {}
+
+    bool member(FoundFile& item, Decoder& data, int depth) override {
+        item.onlyMembers = !test_.passes(item);
+        if (item.onlyMembers && depth >= kMaxArchiveDepth)
+            return !pool_.stopped();
+        bool streaming = false;
+        FoundFile::HitsReady onHits = [&](FoundFile& f) {
+            if (streaming) {
+                pool_.sink_->addHits(f);
+                f.hits.clear();
+                return !pool_.stopped();
+            }
+            if (heldBytesOf(f.hits) < kHeldBytesPerFile)
+                return true;
+            if (!takeTurn())
+                return false;
+            streaming = true;
+            pool_.deliver_(f, /*firstPiece=*/true);
+            f.hits.clear();
+            return !pool_.stopped();
+        };
+        const bool all = pool_.takesAllHits_;
+        const int found =
+            item.scanFile(&data, *scanner_.expression, *scanner_.buffers, pool_.criteria_,
+                          /*stopAtFirstChunkWithHit=*/!all, all ? &onHits : nullptr, this);
+        if (streaming) {
+            pool_.sink_->endHits(item);
+        } else if (found > 0) {
+            if (!takeTurn())
+                return false;
+            pool_.deliver_(item, /*firstPiece=*/false);
+        } else if (!item.onlyMembers && item.textEnd != TextEnd::kWhole) {
+            note(item);
+        }
+        return !pool_.stopped();
+    }
+
+    void note(const FoundItem& item) override {
+        if (pool_.sink_ != nullptr && takeTurn())
+            pool_.sink_->textCutShort(item);
+    }
+
+    bool stopped() const override { return pool_.stopped(); }
+
+  private:
+    bool takeTurn() {
+        if (job_.holdsTurn)
+            return true;
+        std::unique_lock<std::mutex> lock(pool_.lock_);
+        if (!pool_.waitForTurn(scanner_, job_, lock))
+            return false;
+        job_.holdsTurn = true;
+        return true;
+    }
+
+    ScanPool& pool_;
+    Scanner& scanner_;
+    Job& job_;
+    MemberTest test_;
 };
 
 ScanPool::ScanPool(const SearchCriteria& criteria, SearchExpression& expression,
@@ -311,6 +381,7 @@ void ScanPool::scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lo
         };
     }
     const bool handedOverOpen = job.opened != nullptr;
+    MemberScan members(*this, scanner, job);
     try {
         std::unique_ptr<ReadableFile> opened = handedOverOpen ? nullptr : openForScan(file);
         // A file that cannot be opened (gone, not readable) has no hits, as before.
@@ -318,17 +389,18 @@ void ScanPool::scan(Scanner& scanner, Job& job, std::unique_lock<std::mutex>& lo
             found = file.scanFile(handedOverOpen ? job.opened.get() : opened.get(),
                                   *scanner.expression, *scanner.buffers, criteria_,
                                   /*stopAtFirstChunkWithHit=*/!takesAllHits_,
-                                  takesAllHits_ ? &onHits : nullptr) > 0;
+                                  takesAllHits_ ? &onHits : nullptr, &members) > 0;
         }
     } catch (...) {
         lock.lock();
-        if (job.streaming)
+        if (job.streaming || job.holdsTurn)
             committing_ = false;
         throw;
     }
     job.opened.reset();
-    if (job.streaming) {
-        sink_->endHits(file);
+    if (job.streaming || job.holdsTurn) {
+        if (job.streaming)
+            sink_->endHits(file);
         lock.lock();
         if (handedOverOpen)
             --openFiles_;

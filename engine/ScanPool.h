@@ -12,7 +12,9 @@
 // A sink that takes all hits (FoundItemSink::takesAllHits) gets every file scanned to its
 // end. A file's hits are held until the file is next in line; past a bound, its scanner
 // waits for its turn and then hands the hits over as they come (add, addHits, endHits), so
-// a file with millions of hit lines never holds them all.
+// a file with millions of hit lines never holds them all. The members of an archive
+// (Archives.h) are delivered in its place, in archive order, by its scanner once the
+// archive is next in line.
 #pragma once
 
 #include <atomic>
@@ -76,6 +78,7 @@ class ScanPool {
   private:
     struct Job;
     struct Scanner;
+    class MemberScan;
 
     // The queue's bounds. Past kMaxHeldBytes of held hit lines the walk stops handing
     // over files and only scans those queued; each file holds at most about

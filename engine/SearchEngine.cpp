@@ -10,6 +10,7 @@
 #include <new>
 #include <thread>
 
+#include "engine/Archives.h"
 #include "engine/Clock.h"
 #include "engine/FileSystem.h"
 #include "engine/Messages.h"
@@ -454,6 +455,8 @@ void SearchEngine::listFolder(Directory& dir) {
                     deliver(FoundFolder(locationText(), std::string(name), info.modified));
                 }
             }
+        } else if (c.searchCompressed) {
+            entryWithMembers(dir, name, type, nameMatches(name), locationText);
         } else if (nameMatches(name)) {
             EntryInfo info;
             // A scan at once opens a regular file in its folder first, which describes
@@ -487,6 +490,65 @@ void SearchEngine::listFolder(Directory& dir) {
         showMessage(kCloseFindHandleMessage);
 
     postNewResults(/*throttled=*/true);
+}
+
+// The members of archives, for a search by name and dates only: listed on the walking
+// thread and delivered at once, in archive order.
+class SearchEngine::MemberLister : public ArchiveVisitor {
+  public:
+    explicit MemberLister(SearchEngine& engine) : engine_(engine), test_(*engine.criteria_) {}
+
+    bool member(FoundFile& item, Decoder& data, int /*depth*/) override {
+        if (test_.passes(item))
+            engine_.deliver(item);
+        listIfArchive(item, data, *this, DecodeOptions{.insideCompressed = true});
+        return !engine_.stopRequested();
+    }
+    void note(const FoundItem& item) override {
+        if (engine_.criteria_->sink != nullptr)
+            engine_.criteria_->sink->textCutShort(item);
+    }
+    bool stopped() const override { return engine_.stopRequested(); }
+
+  private:
+    SearchEngine& engine_;
+    MemberTest test_;
+};
+
+void SearchEngine::entryWithMembers(Directory& dir, std::string_view name, EntryType type,
+                                    bool nameMatched, const std::function<SharedText()>& location) {
+    const SearchCriteria& c = *criteria_;
+    EntryInfo info;
+    std::unique_ptr<ReadableFile> opened;
+    if (type == EntryType::File &&
+        (!c.searchContents || (c.onePhaseSearch && scanPool_->mayTakeOpenFile()))) {
+        opened = dir.openFile(name, info);
+    }
+    if (!opened && !dir.stat(name, info))
+        return;
+    const bool passes = nameMatched && (!sizeFilterOn_ || passesSize(c, info.size)) &&
+                        (!dateFilterOn_ || passesDate(c, info.modified));
+    auto file = std::make_unique<FoundFile>(location(), std::string(name),
+                                            static_cast<std::int64_t>(info.size), info.modified);
+    // Every file is looked into, as it may be an archive with members that pass.
+    file->onlyMembers = !passes;
+    if (c.searchContents) {
+        if (c.onePhaseSearch)
+            scanPool_->submit(std::move(file), std::move(opened));
+        else
+            pendingFiles_.push_back(std::move(file));
+        return;
+    }
+    if (passes)
+        deliver(*file);
+    if (!opened) {
+        if (FileSystem* fs = fileSystem())
+            opened = fs->openForScan(*file->location, file->name);
+    }
+    if (opened) {
+        MemberLister lister(*this);
+        listIfArchive(*file, *opened, lister, DecodeOptions{.insideCompressed = true});
+    }
 }
 
 void SearchEngine::secondPhase() {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "engine/DescriptorBudget.h"
+#include "engine/FileSystem.h"
 #include "engine/FoundItem.h"
 #include "engine/NameMatcher.h"
 #include "engine/SearchExpression.h"
@@ -114,6 +115,11 @@ class SearchEngine {
     // and tries again. Throws OutOfDescriptors when that does not help.
     std::unique_ptr<Directory> openFolderWith(
         const std::function<std::unique_ptr<Directory>()>& open, std::vector<WalkFrame>* stack);
+    // An entry other than a folder when compressed files are searched: besides being
+    // tested as it is, it is looked into as a possible archive (Archives.h).
+    void entryWithMembers(Directory& dir, std::string_view name, EntryType type, bool nameMatched,
+                          const std::function<SharedText()>& location);
+    class MemberLister;
     void secondPhase();
     void postNote(int message, int position, std::string text);
     // WM_SEARCH_NEWRESULTS when items arrived since the last one (throttled: and the

@@ -274,8 +274,22 @@ void CDediDurarerView::openRow(int row) {
     const std::string path = model_->fullPath(row);
     if (path.empty())
         return;
+    // A member of an archive opens as its extracted copy.
+    const HandOver files = handOverFiles({path}, /*extract=*/true);
     // Never through a shell: the path goes to the desktop as a file URL.
-    shellServices().openWithDefault(path);
+    for (const std::string& given : files.paths)
+        shellServices().openWithDefault(given);
+}
+
+HandOver CDediDurarerView::handOverFiles(const std::vector<std::string>& paths,
+                                         bool extract) const {
+    if (!doc_) {
+        HandOver files;
+        files.paths = files.shown = files.onDisk = paths;
+        files.members.assign(paths.size(), false);
+        return files;
+    }
+    return handOver(doc_->results, paths, extract);
 }
 
 void CDediDurarerView::forgetMissingFiles(const std::vector<std::string>& paths) {
@@ -306,14 +320,30 @@ bool CDediDurarerView::updateCommand(int commandId, CommandState& state) {
 
 void CDediDurarerView::copySelection() {
     // With nothing selected the clipboard gets an empty source, replacing what it held.
-    copyFilesToClipboard(collectSelectionWaiting());
+    // Members go as their extracted copies, under their own paths as text.
+    const WaitCursor wait;
+    const HandOver files = handOverFiles(collectSelection(), /*extract=*/true);
+    copyFilesToClipboard(files.paths, &files.shown);
 }
 
 void CDediDurarerView::deleteSelection() {
     // No wait cursor over the question: only the collection may take a while.
-    const std::vector<std::string> paths = collectSelectionWaiting();
+    std::vector<std::string> paths = collectSelectionWaiting();
     if (paths.empty())
         return;
+    // Members of archives stay: only their archives can go.
+    const HandOver files = handOverFiles(paths, /*extract=*/false);
+    if (files.hasMembers) {
+        paths.clear();
+        for (std::size_t i = 0; i < files.shown.size(); ++i) {
+            if (!files.members[i])
+                paths.push_back(files.shown[i]);
+        }
+        if (paths.empty()) {
+            showMessage(kMembersNotTrashed);
+            return;
+        }
+    }
     FileDataSource source;
     source.fill(paths);
     source.deleteFiles(shellServices());
@@ -323,10 +353,20 @@ void CDediDurarerView::deleteSelection() {
 void CDediDurarerView::showContextMenu(const QPoint& viewportPos, const QPoint& globalPos) {
     // The wait cursor is kept off the menu itself.
     const std::vector<std::string> paths = collectSelectionWaiting();
+    const HandOver files = handOverFiles(paths, /*extract=*/false);
     if (paths.size() == 1) {
         // One file: only a click on a row shows its menu.
         const QModelIndex hit = indexAt(viewportPos);
-        if (hit.isValid()) {
+        if (hit.isValid() && files.hasMembers) {
+            selectOnly(hit.row());
+            showMemberMenu(
+                files.shown.front(), files.onDisk.front(),
+                [&] {
+                    const HandOver copy = handOverFiles(files.shown, /*extract=*/true);
+                    return copy.paths.empty() ? std::string() : copy.paths.front();
+                },
+                globalPos, shellServices());
+        } else if (hit.isValid()) {
             selectOnly(hit.row());
             showSingleFileMenu(model_->cellText(hit.row(), ResultsModel::kNameColumn),
                                model_->cellText(hit.row(), ResultsModel::kLocationColumn),
@@ -334,6 +374,9 @@ void CDediDurarerView::showContextMenu(const QPoint& viewportPos, const QPoint& 
         }
     } else if (paths.size() > 1) {
         ShellFileMenu menu;
+        if (files.hasMembers) {
+            menu.setMembers([&] { return handOverFiles(paths, /*extract=*/true); }, files.onDisk);
+        }
         if (menu.build(paths))
             menu.showAndRun(globalPos);
     }
@@ -369,8 +412,11 @@ void CDediDurarerView::startDrag(Qt::DropActions /*supportedActions*/) {
     const std::vector<std::string> paths = collectSelection();
     if (paths.empty())
         return;
+    const HandOver files = handOverFiles(paths, /*extract=*/true);
+    if (files.paths.empty())
+        return;
     auto source = std::make_unique<FileDataSource>();
-    source->fill(paths);
+    source->fill(files.paths, &files.shown);
     FileDataSource::dragFrom(this, std::move(source));
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/Document.h"
+#include "views/MemberHandOver.h"
 
 namespace scoutwell {
 
@@ -88,6 +89,8 @@ class CDediDurarerView : public QTableView, public CommandTarget {
     void activateInChildFrame();
     void forgetMissingFiles(const std::vector<std::string>& paths);
     std::vector<std::string> collectSelectionWaiting() const;
+    // The files `paths` name as other programs get them (MemberHandOver.h).
+    HandOver handOverFiles(const std::vector<std::string>& paths, bool extract) const;
 
     QPointer<CDediDurarerDoc> doc_;
     SettingsStore* settings_ = nullptr;

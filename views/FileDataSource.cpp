@@ -25,7 +25,8 @@ QByteArray bytes(const std::string& text) {
 
 }  // namespace
 
-void FileDataSource::fill(const std::vector<std::string>& paths) {
+void FileDataSource::fill(const std::vector<std::string>& paths,
+                          const std::vector<std::string>* shown) {
     clear();
     pathList_.clear();
     if (paths.empty())
@@ -33,14 +34,15 @@ void FileDataSource::fill(const std::vector<std::string>& paths) {
     std::string uriList;
     std::string plain;
     std::string gnome = "copy";
-    for (const std::string& path : paths) {
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
         pathList_ += path;
         pathList_ += '\0';
         const std::string url = fileUrlFromPath(path);
         uriList += url + "\r\n";
         if (!plain.empty())
             plain += '\n';
-        plain += path;
+        plain += shown != nullptr && i < shown->size() ? (*shown)[i] : path;
         gnome += '\n' + url;
     }
     pathList_ += '\0';

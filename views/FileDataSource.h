@@ -39,8 +39,10 @@ class FileDataSource : public QMimeData {
     Q_OBJECT
 
   public:
-    // Replaces what the source held.
-    void fill(const std::vector<std::string>& paths);
+    // Replaces what the source held. `shown`, when given, is the text/plain list instead of
+    // `paths` (the found paths of members whose extracted copies are handed over).
+    void fill(const std::vector<std::string>& paths,
+              const std::vector<std::string>* shown = nullptr);
     // Each path followed by a NUL, then one more NUL; empty until filled.
     const std::string& pathList() const { return pathList_; }
     std::vector<std::string> paths() const;

@@ -45,9 +45,16 @@ bool ShellFileMenu::build(const std::vector<std::string>& paths) {
     menu_->insertAction(first, ownItem(kExploreHereItem, kExploreOffset));
     menu_->addSeparator()->setData(firstOwnId_ + kSeparatorOffset);
     menu_->addAction(ownItem(kCopyItem, kCopyOffset));
-    menu_->addAction(ownItem(kDeleteItem, kDeleteOffset));
+    if (!handOver_)
+        menu_->addAction(ownItem(kDeleteItem, kDeleteOffset));
     paths_ = paths;
     return true;
+}
+
+void ShellFileMenu::setMembers(std::function<HandOver()> handOver,
+                               std::vector<std::string> onDisk) {
+    handOver_ = std::move(handOver);
+    onDisk_ = std::move(onDisk);
 }
 
 QAction* ShellFileMenu::ownItem(const char* text, int offset) {
@@ -89,28 +96,41 @@ void ShellFileMenu::showAndRun(const QPoint& globalPos) {
 void ShellFileMenu::carryOut(int id) {
     if (id <= 0 || paths_.empty())
         return;
+    // Members are extracted only for a command that hands them over.
+    const auto given = [this] {
+        if (handOver_)
+            return handOver_();
+        HandOver files;
+        files.paths = paths_;
+        files.shown = paths_;
+        return files;
+    };
     if (id < firstOwnId_) {
         const std::size_t handler = static_cast<std::size_t>(id / kIdsPerHandler);
         // Each application adds one command: the first of its block.
         if (handler < handlers_.size() && id % kIdsPerHandler - 1 == 0)
-            shell_.launchApplication(handlers_[handler], paths_);
+            shell_.launchApplication(handlers_[handler], given().paths);
         return;
     }
     switch (id - firstOwnId_) {
-        case kCopyOffset:
-            copyFilesToClipboard(paths_);
+        case kCopyOffset: {
+            const HandOver files = given();
+            copyFilesToClipboard(files.paths, &files.shown);
             break;
+        }
         case kDeleteOffset: {
+            if (handOver_)
+                break;
             FileDataSource source;
             source.fill(paths_);
             source.deleteFiles(shell_);
             break;
         }
         case kOpenOffset:
-            openFiles(paths_, shell_);
+            openFiles(given().paths, shell_);
             break;
         case kExploreOffset:
-            exploreHere(paths_, shell_);
+            exploreHere(handOver_ ? onDisk_ : paths_, shell_);
             break;
         default:
             break;
@@ -129,9 +149,10 @@ void exploreHere(const std::vector<std::string>& paths, ShellServices& shell) {
     }
 }
 
-void copyFilesToClipboard(const std::vector<std::string>& paths) {
+void copyFilesToClipboard(const std::vector<std::string>& paths,
+                          const std::vector<std::string>* shown) {
     auto source = std::make_unique<FileDataSource>();
-    source->fill(paths);
+    source->fill(paths, shown);
     FileDataSource::handToClipboard(std::move(source));
 }
 

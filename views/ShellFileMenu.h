@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "views/MemberHandOver.h"
+
 namespace scoutwell {
 
 class ShellServices;
@@ -46,6 +48,10 @@ class ShellFileMenu {
 
     // Builds the menu for the files; false when there is nothing to show.
     bool build(const std::vector<std::string>& paths);
+    // When some of the files are members of archives (MemberHandOver.h), before build():
+    // commands that hand files over get `handOver`'s copies, Explore here shows
+    // `onDisk` (their archives), and there is no Delete.
+    void setMembers(std::function<HandOver()> handOver, std::vector<std::string> onDisk);
     // Shows the menu at a screen point and carries out the chosen command. The menu has no
     // parent window: the list it was opened from may go while it is open.
     void showAndRun(const QPoint& globalPos);
@@ -67,6 +73,8 @@ class ShellFileMenu {
     std::vector<std::string> handlers_;
     std::vector<std::string> paths_;
     int firstOwnId_ = 0;
+    std::function<HandOver()> handOver_;
+    std::vector<std::string> onDisk_;
 };
 
 // Opens each file with its default application.
@@ -74,8 +82,9 @@ void openFiles(const std::vector<std::string>& paths, ShellServices& shell);
 // For each file, its folder in the file manager with the file selected; where no file
 // manager offers that, the folder with the default application. One call per file.
 void exploreHere(const std::vector<std::string>& paths, ShellServices& shell);
-// Puts the files on the clipboard as a copy.
-void copyFilesToClipboard(const std::vector<std::string>& paths);
+// Puts the files on the clipboard as a copy; `shown`, when given, is their text.
+void copyFilesToClipboard(const std::vector<std::string>& paths,
+                          const std::vector<std::string>* shown = nullptr);
 
 // Runs a popup in place of QMenu::exec (tests): returns the chosen action or null.
 using PopupRunner = std::function<QAction*(QMenu& menu, const QPoint& globalPos)>;

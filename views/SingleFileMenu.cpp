@@ -99,6 +99,46 @@ bool showSingleFileMenu(const std::string& name, const std::string& location,
     return true;
 }
 
+void showMemberMenu(const std::string& path, const std::string& archivePath,
+                    const std::function<std::string()>& extract, const QPoint& globalPos,
+                    ShellServices& shell) {
+    QMenu menu;
+    std::map<QAction*, std::function<void()>> commands;
+    auto add = [&](const QString& text, std::function<void()> command) {
+        QAction* action = menu.addAction(text);
+        commands[action] = std::move(command);
+        return action;
+    };
+    menu.setDefaultAction(add(QString::fromLatin1(kSingleOpenItem), [&] {
+        if (const std::string copy = extract(); !copy.empty())
+            shell.openWithDefault(copy);
+    }));
+    for (const std::string& id : shell.recommendedApplications(path)) {
+        const std::optional<std::string> app = shell.applicationName(id);
+        if (app && !app->empty())
+            add(menuText(text::format(kOpenWithItem, app->c_str())), [&shell, id, &extract] {
+                if (const std::string copy = extract(); !copy.empty())
+                    shell.launchApplication(id, {copy});
+            });
+    }
+    add(QString::fromLatin1(kExploreHereItem), [&] { exploreHere({archivePath}, shell); });
+    menu.addSeparator();
+    add(QString::fromLatin1(kCopyItem), [&] {
+        if (const std::string copy = extract(); !copy.empty()) {
+            const std::vector<std::string> shown{path};
+            copyFilesToClipboard({copy}, &shown);
+        }
+    });
+    add(QString::fromLatin1(kCopyPathItem), [&] { copyPathToClipboard(path); });
+    if (shell.offersItemProperties()) {
+        menu.addSeparator();
+        add(QString::fromLatin1(kPropertiesItem), [&] { shell.showItemProperties(archivePath); });
+    }
+    QAction* chosen = runPopup(menu, globalPos);
+    if (auto it = commands.find(chosen); chosen && it != commands.end())
+        it->second();
+}
+
 bool showSingleFileMenu(const std::string& name, const std::string& location,
                         const QPoint& globalPos) {
     return showSingleFileMenu(name, location, globalPos, shellServices());

@@ -10,6 +10,7 @@
 
 #include <QPoint>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace scoutwell {
@@ -39,5 +40,12 @@ bool showSingleFileMenu(const std::string& name, const std::string& location,
                         const QPoint& globalPos, ShellServices& shell);
 bool showSingleFileMenu(const std::string& name, const std::string& location,
                         const QPoint& globalPos);
+
+// The menu of a member of an archive, `path` inside the archive `archivePath`: Open and
+// Open with hand over the copy `extract` makes (empty when it could not), Explore here and
+// Properties show the archive, Copy path copies the member's path; no Move to Trash.
+void showMemberMenu(const std::string& path, const std::string& archivePath,
+                    const std::function<std::string()>& extract, const QPoint& globalPos,
+                    ShellServices& shell);
 
 }  // namespace scoutwell

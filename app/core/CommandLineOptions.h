@@ -43,7 +43,7 @@ inline constexpr std::array<const char*, 20> kHelpLines{
     "-fd File name is a DOS style expression (-fdn for regular expression)",
     "-fx File name shows the file names to exclude",
     "-cr Treat Containing text field as a regular expression",
-    "-z Search inside compressed files (gzip, bzip2, xz, lzma, zstd, lz4)",
+    "-z Search inside compressed files (gzip, xz, zstd...) and archives (zip, tar, 7z...)",
     "-pa Always use command line parameters when creating new or opening existing searches",
     "-po Override values from file when loading from file AND specifying command line "
     "parameters",

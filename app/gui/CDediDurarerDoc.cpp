@@ -203,11 +203,14 @@ int CDediDurarerDoc::removeMissingFiles(const std::vector<std::string>& paths) {
     FileSystem* fs = fileSystem();
     int removed = 0;
     for (const std::string& path : paths) {
-        if (fs && fs->exists(path))
-            continue;
         // The same item that removePath() frees: the first one with this path.
         FoundItem* item = results.findPath(path);
         if (!item)
+            continue;
+        // A member of an archive is there as long as its archive is.
+        const std::string onDisk =
+            item->isMember() ? path.substr(0, item->archivePathLength) : path;
+        if (fs && fs->exists(onDisk))
             continue;
         // The shown list must not keep a pointer to the item about to be freed.
         std::erase(shownItems, item);

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "engine/SearchExpression.h"
+#include "support/ArchiveWriter.h"
 #include "support/RunProgram.h"
 #include "support/StoredGzip.h"
 #include "support/TempTree.h"
@@ -359,6 +360,53 @@ TEST_F(UnattendedSearch, DecodedFilesGiveTheirTextAndDamageIsNamed) {
     EXPECT_EQ(lines(testing::readFile(out)),
               (std::vector<std::string>{tree_.path("logs/win.txt") + stamp, "1\ttimeout", ""}));
     EXPECT_EQ(r.err, "");
+}
+
+TEST_F(UnattendedSearch, MembersOfArchivesAreRowsWithTheirPathsInside) {
+    using testing::writeArchive;
+    std::string many;
+    for (int i = 1; i <= 3000; ++i)
+        many += "timeout " + std::to_string(i) + "\n";
+    const std::string zip = writeArchive(
+        "zip", "",
+        {{"notes.txt", "one timeout here\n", 1700000000}, {"many.log", many, 1700000000}});
+    tree_.file("data/outer.tar.gz",
+               writeArchive("pax", "gzip", {{"inner/in.zip", zip, 1700000000}}));
+    // A tab in a member's name cannot break its row either.
+    tree_.file("data/odd.zip", writeArchive("zip", "", {{"a\tb.txt", "timeout\n", 1700000000}}));
+    const std::string whole = writeArchive("zip", "", {{"x.txt", "timeout\n"}, {"y.txt", "y\n"}});
+    tree_.file("data/cut.zip", whole.substr(0, whole.find("y.txt") + 8));
+    const std::string out = home_.path("out.txt");
+    const std::string member = tree_.path("data/outer.tar.gz/inner/in.zip/");
+
+    ProgramResult r = scoutwell({"-o", out, "-d", tree_.path("data"), "-c", "timeout", "-z"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::map<std::string, std::size_t> hitCounts;
+    std::string current;
+    for (const std::string& row : lines(testing::readFile(out))) {
+        if (row.starts_with(tree_.path()))
+            current = row.substr(0, row.find('\t'));
+        else if (!row.empty())
+            ++hitCounts[current];
+    }
+    // Every hit line of a member, read to its end, under the member's own path.
+    EXPECT_EQ(hitCounts,
+              (std::map<std::string, std::size_t>{{member + "notes.txt", 1},
+                                                  {member + "many.log", 3000},
+                                                  {tree_.path("data/odd.zip/a\\x09b.txt"), 1},
+                                                  {tree_.path("data/cut.zip/x.txt"), 1}}));
+    EXPECT_NE(r.err.find(tree_.path("data/cut.zip") + ": the compressed data is damaged"),
+              std::string::npos)
+        << r.err;
+
+    // A search by name lists members with their sizes and times.
+    r = scoutwell({"-o", out, "-d", tree_.path("data"), "-f", "notes.txt", "-z"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(lines(testing::readFile(out)),
+              std::vector<std::string>{member + "notes.txt\t1 KB\t2023-11-14 22:13:20"});
+    // Without -z an archive is a file like any other.
+    r = scoutwell({"-o", out, "-d", tree_.path("data"), "-f", "notes.txt"});
+    EXPECT_EQ(lines(testing::readFile(out)), std::vector<std::string>{});
 }
 
 TEST_F(UnattendedSearch, RememberedOptionsApplyAndTheCommandLineWins) {

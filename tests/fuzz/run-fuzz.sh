@@ -20,7 +20,7 @@ per_input_seconds=10
 # Criteria files are a few kilobytes here: a larger allocation means a declared length
 # was trusted beyond the bytes present.
 declare -A malloc_limit_mb=([criteria-file]=16)
-declare -A max_len=([contents-scan]=16384)
+declare -A max_len=([contents-scan]=16384 [archive]=65536)
 
 failed=()
 for program in "$build"/bin/fuzz-*; do
