@@ -1,13 +1,9 @@
 // The window module's start: the search window, or the command-line help dialog before an
 // unattended search.
 //
-// SCOUTWELL_QUIT_AFTER_START=1 closes the main window shortly after it appeared, so that a
-// test can check that the program starts and ends cleanly under a real X server;
-// SCOUTWELL_REPORT_CONTROLS=<file> reports where the criteria boxes are on the screen
-// (views/ScreenReport.h).
+// (The tests of the real program under an X server load what they need into it, a close
+// after start and a report of where the controls are: tests/preload. Nothing of it ships.)
 #include <QApplication>
-#include <QTimer>
-#include <cstdlib>
 
 #include "app/core/Settings.h"
 #include "app/core/UnattendedSearch.h"
@@ -21,12 +17,9 @@
 #include "platform/qtgui/MimeTypeNames.h"
 #include "platform/qtgui/QtMessageSink.h"
 #include "views/CMainFrame.h"
-#include "views/ScreenReport.h"
 
 namespace {
 
-constexpr const char* kQuitAfterStartVariable = "SCOUTWELL_QUIT_AFTER_START";
-constexpr int kQuitAfterStartDelayMs = 500;
 constexpr const char* kDesktopFileName = "scoutwell";
 
 }  // namespace
@@ -84,11 +77,6 @@ extern "C" __attribute__((visibility("default"))) int scoutwellWindowMain(int ar
             app.contentsHistory.load();
             app.fileNameHistory.load();
 
-            if (const char* report = std::getenv(scoutwell::kReportControlsVariable);
-                report && *report)
-                scoutwell::reportControlsWhenShown(frame, scoutwell::qStringFromBytes(report));
-            if (const char* quit = std::getenv(kQuitAfterStartVariable); quit && *quit)
-                QTimer::singleShot(kQuitAfterStartDelayMs, &frame, &QWidget::close);
             status = qtApp.exec();
         } else {
             status = 1;

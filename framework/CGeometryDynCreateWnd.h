@@ -45,6 +45,11 @@
 
 namespace scoutwell {
 
+// The tests' reader of state no control shows (tests/gui/TestAccess.h); no code of it ships.
+namespace testing {
+struct Access;
+}
+
 // The name the geometry hosts are known by.
 inline constexpr char kGeometryHostClassName[] = "CGeometryDynCreateWnd";
 // Dynamic properties of a host's controls: the control id and a spec text registered at
@@ -168,7 +173,6 @@ class CGeometryDynCreateWnd : public T {
         }
     }
 
-    bool geometryInitialised() const { return initialised_; }
     const GeometryLayout& geometryLayout() const { return layout_; }
 
   protected:
@@ -315,6 +319,18 @@ class CGeometryDynCreateWnd : public T {
         scanGeometryMarkers(described, [this](std::int32_t id, const GeometrySpec& spec) {
             addGeometry(id, spec, this);
         });
+        // A marker has done its work: screen readers must not announce "$Geometry:CX+CY".
+        for (std::size_t i = 0; i < widgets.size(); ++i) {
+            if (isGeometryMarker(described[i]))
+                clearCaption(widgets[i]);
+        }
+    }
+
+    static void clearCaption(QWidget* marker) {
+        if (auto* box = qobject_cast<QGroupBox*>(marker))
+            box->setTitle(QString());
+        else if (auto* button = qobject_cast<QAbstractButton*>(marker))
+            button->setText(QString());
     }
 
     void applyMinimumSize() {
@@ -342,6 +358,8 @@ class CGeometryDynCreateWnd : public T {
     GeometryLayout layout_{Kind};
     bool initialised_ = false;
     int nextAutomaticId_ = kFirstAutomaticControlId;
+
+    friend struct testing::Access;
 };
 
 }  // namespace scoutwell

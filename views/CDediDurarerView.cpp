@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <algorithm>
 
 #include "app/core/Application.h"
@@ -135,13 +136,23 @@ CDediDurarerView::~CDediDurarerView() {
     saveColumnWidths();
 }
 
-int CDediDurarerView::startWidth(const SettingsStore* settings, int column) {
-    const ResultColumn& spec = ResultsModel::kColumns[column];
+int CDediDurarerView::defaultWidth(int column) const {
+    const ResultColumn& columnInfo = ResultsModel::kColumns[column];
+    // The cell's margins on either side, as the style draws them.
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    int typical = columnInfo.typicalChars * fontMetrics().averageCharWidth() + margins;
+    if (column == ResultsModel::kNameColumn)
+        typical += iconSize().width() + margins;
+    return std::max(columnInfo.defaultWidth, typical);
+}
+
+int CDediDurarerView::startWidth(const SettingsStore* settings, int column) const {
+    const ResultColumn& columnInfo = ResultsModel::kColumns[column];
     if (!settings || !rememberWindowSize(*settings))
-        return spec.defaultWidth;
-    const std::int32_t stored = readSetting(*settings, spec.storedWidth);
+        return defaultWidth(column);
+    const std::int32_t stored = readSetting(*settings, columnInfo.storedWidth);
     if (stored <= 0)
-        return spec.defaultWidth;
+        return defaultWidth(column);
     return std::min<std::int32_t>(stored, kMaxStoredColumnWidth);
 }
 

@@ -66,8 +66,11 @@ class CDediDurarerView : public QTableView, public CommandTarget {
     void showContextMenu(const QPoint& viewportPos, const QPoint& globalPos);
 
     // The width a column starts with: the stored one when window sizes are remembered
-    // and it is above 0 (at most kMaxStoredColumnWidth), else the column's default.
-    static int startWidth(const SettingsStore* settings, int column);
+    // and it is above 0 (at most kMaxStoredColumnWidth), else defaultWidth().
+    int startWidth(const SettingsStore* settings, int column) const;
+    // A column's width without a stored one: room for a typical entry in the list's font
+    // (and the icon, in the Name column), never less than the column's least width.
+    int defaultWidth(int column) const;
 
   protected:
     void customEvent(QEvent* event) override;

@@ -57,7 +57,7 @@ constexpr CommandSpec kCommands[] = {
     {ID_FILE_PRINT_PREVIEW, "Print Pre&view", "Display full pages\nPrint Preview", nullptr},
     {ID_FILE_PRINT_SETUP, "P&rint Setup...", "Change the printer and printing options\nPage Setup",
      nullptr},
-    {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents\nExit", nullptr},
+    {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents\nExit", "Ctrl+Q"},
     {ID_WORD_WRAP, "&Word Wrap", "Switch word wrapping on/off when viewing contents\nWord Wrap",
      nullptr},
     {ID_SET_FONT, "Set &Font...", "Set the font for the contents view\nSet Font", nullptr},
@@ -86,8 +86,8 @@ constexpr CommandSpec kCommands[] = {
     {ID_TEST_REGEXP, "Reg Expression...", "Test regular expression engine", nullptr},
     {ID_WINDOW_CASCADE, "&Cascade", "Arrange windows so they overlap\nCascade Windows", nullptr},
     {ID_WINDOW_TILE, "&Tile", "Arrange windows as non-overlapping tiles\nTile Windows", nullptr},
-    {ID_WINDOW_ARRANGE, "&Arrange Icons", "Arrange icons at the bottom of the window\nArrange Icons",
-     nullptr},
+    {ID_WINDOW_ARRANGE, "&Arrange Icons",
+     "Arrange icons at the bottom of the window\nArrange Icons", nullptr},
     {ID_HELP_CONTENTS, "Contents...", "Open Scoutwell help\nHelp", nullptr},
     {ID_APP_ABOUT, "About Scoutwell...",
      "Display program information, version number and copyright\nAbout", nullptr},
@@ -112,6 +112,9 @@ constexpr double kDefaultFrameShare = 0.8;
 // beside the menus and bars (the form scrolls sideways down to it).
 constexpr int kMinimumFrameWidth = 400;
 constexpr int kMinimumFrameHeight = 400;
+// Tile and Cascade leave each search window at least the criteria form and this many rows
+// of results.
+constexpr int kUsableResultRows = 5;
 constexpr const char* kProgramIcon = ":/scoutwell.svg";
 // Qt's Wayland platforms ("wayland", "wayland-egl"): the compositor places every window
 // and tells no program where.
@@ -230,8 +233,8 @@ void CMainFrame::buildMenus() {
     view->addAction(a(ID_VIEW_TOOLBAR));
     view->addAction(a(ID_VIEW_STATUS_BAR));
     QMenu* sortBy = view->addMenu(tr("S&ort by"));
-    for (int id : {ID_SORT_BY_NAME, ID_SORT_BY_LOCATION, ID_SORT_BY_SIZE, ID_SORT_BY_TYPE,
-                   ID_SORT_BY_DATE})
+    for (int id :
+         {ID_SORT_BY_NAME, ID_SORT_BY_LOCATION, ID_SORT_BY_SIZE, ID_SORT_BY_TYPE, ID_SORT_BY_DATE})
         sortBy->addAction(a(id));
     QMenu* search = new QMenu(tr("&Search"), this);
     for (int id : {ID_SEARCH_START, ID_SEARCH_STOP, ID_ONE_PHASE, ID_CONFIGURATION})
@@ -347,7 +350,9 @@ void CMainFrame::buildStatusBar() {
     bar->showMessage(QString::fromLatin1(kReadyText));
 }
 
-QString CMainFrame::readyText() const { return QString::fromLatin1(kReadyText); }
+QString CMainFrame::readyText() const {
+    return QString::fromLatin1(kReadyText);
+}
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
@@ -392,6 +397,47 @@ bool CMainFrame::addChild(CDediDurarerDoc* doc) {
     mdi_->setActiveSubWindow(window);
     onSubWindowActivated(window);
     return true;
+}
+
+QSize CMainFrame::usableWindowSize(const QMdiSubWindow* window) const {
+    const auto* child = qobject_cast<const CChildFrame*>(window->widget());
+    if (!child)
+        return window->minimumSizeHint();
+    // The whole criteria form, so that Start search, Stop and Expert User are in view, and
+    // a few rows of results under it.
+    const QSize form = child->criteriaForm()->sizeHint();
+    const QSize frame = window->size() - window->contentsRect().size();
+    const int rows = child->fontMetrics().lineSpacing() * kUsableResultRows;
+    return QSize(form.width(), form.height() + rows) + frame;
+}
+
+void CMainFrame::arrangeWindows(bool tile) {
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : mdi_->subWindowList(QMdiArea::StackingOrder)) {
+        if (!window->isMinimized() && !window->isHidden())
+            windows.push_back(window);
+    }
+    if (windows.empty())
+        return;
+    QSize usable(0, 0);
+    for (QMdiSubWindow* window : windows) {
+        if (window->isMaximized())
+            window->showNormal();
+        usable = usable.expandedTo(usableWindowSize(window));
+    }
+    const QSize area = mdi_->viewport()->size();
+    const int count = static_cast<int>(windows.size());
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.front());
+    const std::vector<WindowRect> rects =
+        tile ? tileWindows(count, area.width(), area.height(), usable.width(), usable.height())
+             : cascadeWindows(count, area.width(), area.height(), usable.width(), usable.height(),
+                              step);
+    // The active window stays in front; a cascade puts it last, where it is whole.
+    for (int i = 0; i < count; ++i) {
+        const WindowRect& r = rects[static_cast<std::size_t>(i)];
+        windows[static_cast<std::size_t>(i)]->setGeometry(r.x, r.y, r.width, r.height);
+        windows[static_cast<std::size_t>(i)]->raise();
+    }
 }
 
 void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
@@ -496,10 +542,10 @@ bool CMainFrame::handleFrameCommand(int commandId) {
             statusBar()->setVisible(!statusBar()->isVisible());
             return true;
         case ID_WINDOW_CASCADE:
-            mdi_->cascadeSubWindows();
+            arrangeWindows(/*tile=*/false);
             return true;
         case ID_WINDOW_TILE:
-            mdi_->tileSubWindows();
+            arrangeWindows(/*tile=*/true);
             return true;
         case ID_WINDOW_ARRANGE:
             // Minimized windows line up along the bottom, as tiling puts them.

@@ -96,6 +96,10 @@ class CMainFrame : public QMainWindow {
     void savePlacement();
     void updateTitle();
     void onSubWindowActivated(QMdiSubWindow* window);
+    // Window > Tile and Window > Cascade over the search windows that are not minimized.
+    void arrangeWindows(bool tile);
+    // The smallest size a search window is arranged at.
+    QSize usableWindowSize(const QMdiSubWindow* window) const;
 
     Application& app_;
     DocumentManager& manager_;

@@ -64,4 +64,53 @@ std::int32_t initialFileListWidth(std::int32_t storedWidth, std::int32_t creatio
     return storedWidth < 1 ? creationWidth / 2 : storedWidth;
 }
 
+std::vector<WindowRect> tileWindows(int count, std::int32_t areaWidth, std::int32_t areaHeight,
+                                    std::int32_t minimumWidth, std::int32_t minimumHeight) {
+    std::vector<WindowRect> rects;
+    if (count <= 0)
+        return rects;
+    areaWidth = std::max(areaWidth, 1);
+    areaHeight = std::max(areaHeight, 1);
+    const int fitting = minimumWidth > 0 ? areaWidth / minimumWidth : count;
+    const int columns = std::clamp(fitting, 1, count);
+    const int rows = (count + columns - 1) / columns;
+    const std::int32_t rowHeight = std::max(areaHeight / rows, minimumHeight);
+    // Rows of the minimum height that do not fit overlap, the last one at the bottom.
+    const std::int32_t rowStep =
+        rows > 1 && rowHeight * rows > areaHeight
+            ? std::max<std::int32_t>(0, (areaHeight - rowHeight) / (rows - 1))
+            : rowHeight;
+    for (int row = 0; row < rows; ++row) {
+        const int inRow = std::min(columns, count - row * columns);
+        const std::int32_t width = std::max(areaWidth / inRow, minimumWidth);
+        for (int column = 0; column < inRow; ++column) {
+            // The last window of a row takes the pixels the division left over.
+            const std::int32_t x = column * (areaWidth / inRow);
+            const std::int32_t w =
+                column == inRow - 1 ? std::max(areaWidth - x, minimumWidth) : width;
+            rects.push_back({x, row * rowStep, w, rowHeight});
+        }
+    }
+    return rects;
+}
+
+std::vector<WindowRect> cascadeWindows(int count, std::int32_t areaWidth, std::int32_t areaHeight,
+                                       std::int32_t minimumWidth, std::int32_t minimumHeight,
+                                       std::int32_t step) {
+    std::vector<WindowRect> rects;
+    if (count <= 0)
+        return rects;
+    std::int32_t stepX = std::max(step, 0);
+    std::int32_t stepY = stepX;
+    if (count > 1) {
+        stepX = std::clamp((areaWidth - minimumWidth) / (count - 1), 0, stepX);
+        stepY = std::clamp((areaHeight - minimumHeight) / (count - 1), 0, stepY);
+    }
+    const std::int32_t width = std::max(areaWidth - stepX * (count - 1), minimumWidth);
+    const std::int32_t height = std::max(areaHeight - stepY * (count - 1), minimumHeight);
+    for (int i = 0; i < count; ++i)
+        rects.push_back({i * stepX, i * stepY, width, height});
+    return rects;
+}
+
 }  // namespace scoutwell

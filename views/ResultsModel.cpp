@@ -13,11 +13,11 @@
 namespace scoutwell {
 
 const ResultColumn ResultsModel::kColumns[kColumnCount] = {
-    {"Name", Qt::AlignLeft | Qt::AlignVCenter, 150, kNameColWidth},
-    {"Location", Qt::AlignLeft | Qt::AlignVCenter, 200, kLocationColWidth},
-    {"Size", Qt::AlignRight | Qt::AlignVCenter, 70, kSizeColWidth},
-    {"Type", Qt::AlignLeft | Qt::AlignVCenter, 150, kTypeColWidth},
-    {"Modified", Qt::AlignLeft | Qt::AlignVCenter, 200, kModifiedColWidth},
+    {"Name", Qt::AlignLeft | Qt::AlignVCenter, 150, 26, kNameColWidth},
+    {"Location", Qt::AlignLeft | Qt::AlignVCenter, 200, 34, kLocationColWidth},
+    {"Size", Qt::AlignRight | Qt::AlignVCenter, 70, 9, kSizeColWidth},
+    {"Type", Qt::AlignLeft | Qt::AlignVCenter, 150, 22, kTypeColWidth},
+    {"Modified", Qt::AlignLeft | Qt::AlignVCenter, 200, 20, kModifiedColWidth},
 };
 
 namespace {

@@ -24,11 +24,14 @@ class FoundItem;
 class IconCache;
 class ResultsStore;
 
-// One column of the list: its header, alignment, width and the value that stores it.
+// One column of the list: its header, alignment, the least width it starts with, how many
+// average characters a typical entry takes (a name like "IMG_20240612_183012.jpg", a
+// location like "/home/me/src/project/views/"), and the value that stores its width.
 struct ResultColumn {
     const char* header;
     Qt::Alignment alignment;
     int defaultWidth;
+    int typicalChars;
     const IntSetting& storedWidth;
 };
 

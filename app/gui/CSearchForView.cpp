@@ -23,6 +23,7 @@
 #include "engine/Text.h"
 #include "framework/BusyAnimation.h"
 #include "framework/CommandIds.h"
+#include "framework/CriteriaPageSupport.h"
 #include "framework/SearchEvent.h"
 #include "framework/WindowMessages.h"
 #include "platform/qt/ByteText.h"
@@ -91,6 +92,8 @@ void CSearchForView::buildControls() {
     start_->setDefault(true);
     stop_->setEnabled(false);
     progress_->setTextVisible(false);
+    progress_->setAccessibleName(QString::fromLatin1(kProgressName));
+    animation_->setAccessibleName(QString::fromLatin1(kAnimationName));
     keepPlaceWhenHidden(placeholder_);
     keepPlaceWhenHidden(progress_);
     keepPlaceWhenHidden(animation_);
@@ -136,6 +139,10 @@ bool CSearchForView::setActiveCriteriaTab(const std::string& name) {
         return false;
     }
     sheet_->setPages(mainPage, optionsPage);
+    // After the sheet, the column beside it from top to bottom.
+    std::vector<QWidget*> order = sheet_->tabOrder();
+    order.insert(order.end(), {start_, stop_, expertUser_});
+    setTabChain(order);
     return true;
 }
 

@@ -29,6 +29,11 @@ class QPushButton;
 
 namespace scoutwell {
 
+// The tests' reader of state no control shows (tests/gui/TestAccess.h); no code of it ships.
+namespace testing {
+struct Access;
+}
+
 class BusyAnimation;
 class CDediDurarerDoc;
 class COptionsTab;
@@ -46,6 +51,9 @@ inline constexpr const char* kInvalidTabFormat = "Invalid tab passed to setActiv
 inline constexpr const char* kOutOfMemoryForPage = "Ran out of memory when trying to create dialog";
 inline constexpr const char* kCouldNotCreateSheet = "Could not create property sheet";
 inline constexpr int kProgressRange = 50;
+// What screen readers call the progress bar and the busy animation.
+inline constexpr const char* kProgressName = "Search progress";
+inline constexpr const char* kAnimationName = "Searching";
 
 inline constexpr int kSheetPlaceholderId = 1041;
 inline constexpr int kExpertUserId = 1087;
@@ -93,8 +101,6 @@ class CSearchForView : public CSearchForViewHost, public CommandTarget {
 
     CDediDurarerDoc* document() const { return doc_; }
     CriteriaSheet* sheet() const { return sheet_; }
-    bool sheetCreated() const { return sheetCreated_; }
-    bool progressShown() const { return progressShown_; }
     QCheckBox* expertUserBox() const { return expertUser_; }
     QPushButton* startButton() const { return start_; }
     QPushButton* stopButton() const { return stop_; }
@@ -129,6 +135,8 @@ class CSearchForView : public CSearchForViewHost, public CommandTarget {
     QSize designSize_;
     bool sheetCreated_ = false;
     bool progressShown_ = false;
+
+    friend struct testing::Access;
 };
 
 }  // namespace scoutwell

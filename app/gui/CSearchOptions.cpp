@@ -6,6 +6,7 @@
 #include "app/gui/COptionsTab.h"
 #include "app/gui/CSearchForView.h"
 #include "app/gui/CSearchPropertyPage.h"
+#include "framework/CriteriaPageSupport.h"
 #include "framework/SearchEvent.h"
 #include "framework/WindowMessages.h"
 
@@ -40,6 +41,20 @@ void CSearchOptions::setPages(CSearchPropertyPage* mainPage, COptionsTab* option
     setCurrentIndex(0);
     shownPage_ = widget(0);
     initialisePage(0);
+    // Pages made elsewhere joined the window's focus chain at its end.
+    setTabChain(tabOrder());
+}
+
+std::vector<QWidget*> CSearchOptions::tabOrder() const {
+    std::vector<QWidget*> order{tabBar()};
+    for (CSearchPropertyPage* page :
+         {mainPage_.data(), static_cast<CSearchPropertyPage*>(optionsPage_.data())}) {
+        if (!page)
+            continue;
+        const std::vector<QWidget*> controls = page->tabOrder();
+        order.insert(order.end(), controls.begin(), controls.end());
+    }
+    return order;
 }
 
 void CSearchOptions::removeAllPages() {

@@ -11,6 +11,7 @@
 
 #include <QPointer>
 #include <QTabWidget>
+#include <vector>
 
 namespace scoutwell {
 
@@ -35,6 +36,9 @@ class CSearchOptions : public QTabWidget {
     // Ties both pages to this sheet, adds the main page, then the Options page, and selects
     // the first.
     void setPages(CSearchPropertyPage* mainPage, COptionsTab* optionsPage);
+    // The tabs, then the main page's and the Options page's controls, as Tab visits them.
+    std::vector<QWidget*> tabOrder() const;
+
     // Removes both pages and deletes them.
     void removeAllPages();
 

@@ -22,6 +22,15 @@ SearchCriteria* CSearchPropertyPage::criteria() const {
     return doc ? &doc->editedCriteria : nullptr;
 }
 
+std::vector<QWidget*> CSearchPropertyPage::tabOrder() const {
+    std::vector<QWidget*> order;
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        if (isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
+            order.push_back(w);
+    }
+    return order;
+}
+
 void CSearchPropertyPage::initialise() {
     if (initialised_)
         return;

@@ -18,6 +18,7 @@
 
 #include <QWidget>
 #include <string>
+#include <vector>
 
 class QEvent;
 
@@ -51,6 +52,10 @@ class CSearchPropertyPage : public QWidget {
     // Controls to criteria; false without criteria or when a field is invalid (its message
     // has been shown and the focus is on it).
     bool saveData();
+
+    // The page's controls in the order Tab visits them: row by row as they are on the
+    // screen. By default the order they were made in.
+    virtual std::vector<QWidget*> tabOrder() const;
 
     // Geometry registration; a page hosted by CGeometryDynCreateWnd overrides both.
     virtual bool addGeometry(int controlId, const GeometrySpec& spec, QWidget* host);

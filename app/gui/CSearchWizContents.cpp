@@ -7,6 +7,7 @@
 
 #include "app/core/Application.h"
 #include "framework/CGeometryDynCreateWnd.h"
+#include "framework/CriteriaPageSupport.h"
 #include "framework/HistoryComboBox.h"
 
 namespace scoutwell {
@@ -27,6 +28,7 @@ CSearchWizContents::CSearchWizContents(WizardData& data, Application* app, QWidg
     setControlId(no_, kWizContentsNoId);
     setControlId(yes_, kWizContentsYesId);
     setControlId(containingText_, kWizContainingTextId);
+    setFieldName(containingText_, QString::fromLatin1(kWizContainingTextName));
     if (app)
         containingText_->setHistory(&app->contentsHistory);
     auto* choice = new QButtonGroup(this);

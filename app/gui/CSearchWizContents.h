@@ -11,6 +11,8 @@ namespace scoutwell {
 class HistoryComboBox;
 
 inline constexpr const char* kWizContentsCaption = "Contents of file";
+// What screen readers call the field below the choice.
+inline constexpr const char* kWizContainingTextName = "Containing text";
 inline constexpr const char* kWizContentsQuestion =
     "Do you want to search for the file based upon text within the file?";
 inline constexpr const char* kWizContentsNo = "&No, just search by file name";

@@ -4,6 +4,7 @@
 
 #include "app/core/Application.h"
 #include "framework/CGeometryDynCreateWnd.h"
+#include "framework/CriteriaPageSupport.h"
 #include "framework/HistoryComboBox.h"
 
 namespace scoutwell {
@@ -23,6 +24,7 @@ CSearchWizFilename::CSearchWizFilename(WizardData& data, Application* app, QWidg
     : CSearchWizPage(data, kWizFilenameCaption, WizardArtwork::fileNamePicture, parent),
       fileName_(new HistoryComboBox(this)) {
     setControlId(fileName_, kWizFileNameId);
+    setFieldName(fileName_, QString::fromLatin1(kWizFileNameName));
     if (app)
         fileName_->setHistory(&app->fileNameHistory);
     addText(kWizFilenameQuestion);

@@ -12,6 +12,8 @@ inline constexpr const char* kWizFilenameCaption = "Name of file";
 inline constexpr const char* kWizFilenameQuestion =
     "What is the name of the file you want to find?";
 inline constexpr int kWizFileNameId = 1053;
+// What screen readers call the field below the question.
+inline constexpr const char* kWizFileNameName = "File name";
 
 class CSearchWizFilename : public CSearchWizPage {
     Q_OBJECT

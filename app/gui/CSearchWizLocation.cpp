@@ -27,9 +27,9 @@ constexpr const char* kPerformanceTip =
 
 // Every mounted file system a user would search, refilled each time the list opens (a
 // disk may have been mounted meanwhile); the chosen entry stays chosen.
-class DriveListBox : public QComboBox {
+class DriveListBox : public NamedComboBox {
   public:
-    explicit DriveListBox(QWidget* parent) : QComboBox(parent) {
+    explicit DriveListBox(QWidget* parent) : NamedComboBox(parent) {
         setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         setMinimumContentsLength(8);
         refill();
@@ -82,6 +82,8 @@ CSearchWizLocation::CSearchWizLocation(WizardData& data, Application* app, QWidg
     setControlId(specificDrive_, kWizSpecificDriveId);
     setControlId(specificFolder_, kWizSpecificFolderId);
     setControlId(driveList_, kWizDriveListId);
+    setFieldName(driveList_, QString::fromLatin1(kWizDriveName));
+    setFieldName(folder_, QString::fromLatin1(kWizFolderName));
     setControlId(folder_, kWizFolderId);
     setControlId(browse_, kWizBrowseId);
     setControlId(subfoldersYes_, kWizSubfoldersYesId);

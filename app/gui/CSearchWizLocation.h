@@ -13,6 +13,9 @@ namespace scoutwell {
 
 class HistoryComboBox;
 
+// What screen readers call the drive list and the folder box beside their choices.
+inline constexpr const char* kWizDriveName = "Drive";
+inline constexpr const char* kWizFolderName = "Folder";
 inline constexpr const char* kWizLocationCaption = "Location of file";
 inline constexpr const char* kWizLocationQuestion = "Where do you want to search for the file?";
 inline constexpr const char* kWizAllLocalDrives = "&All local hard drives";

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStyle>
+#include <utility>
 
 #include "app/core/Application.h"
 #include "app/gui/CDediDurarerDoc.h"
@@ -102,6 +103,14 @@ CAdvancedSearch::CAdvancedSearch(CSearchOptions* sheet, QWidget* parent)
     setControlId(lookIn_, kLookInId);
     fileNameWizard_->setAutoDefault(false);
     contentsWizard_->setAutoDefault(false);
+    const std::pair<QWidget*, const char*> names[] = {
+        {fileNameWizard_, kFileNameWizardName},     {contentsWizard_, kContentsWizardName},
+        {sizeMoreThanOn_, kSizeMoreThanOnName},     {sizeMoreThan_, kSizeMoreThanName},
+        {sizeLessThanOn_, kSizeLessThanOnName},     {sizeLessThan_, kSizeLessThanName},
+        {modifiedAfterOn_, kModifiedAfterOnName},   {modifiedAfter_, kModifiedAfterName},
+        {modifiedBeforeOn_, kModifiedBeforeOnName}, {modifiedBefore_, kModifiedBeforeName}};
+    for (const auto& [control, name] : names)
+        setFieldName(control, QString::fromLatin1(name));
     // A date field must hold a four-digit year and a size field any 64-bit KB count.
     const int dateWidth =
         modifiedAfter_->fontMetrics().horizontalAdvance(dateFieldText(currentOleDate()) + "0000");
@@ -162,6 +171,13 @@ CAdvancedSearch::CAdvancedSearch(CSearchOptions* sheet, QWidget* parent)
     connect(browseFolders_, &QPushButton::clicked, this, &CAdvancedSearch::browseFoldersClicked);
     connect(fileNameWizard_, &QPushButton::clicked, this, &CAdvancedSearch::fileNameWizardClicked);
     connect(contentsWizard_, &QPushButton::clicked, this, &CAdvancedSearch::contentsWizardClicked);
+}
+
+std::vector<QWidget*> CAdvancedSearch::tabOrder() const {
+    return {fileName_,         fileNameWizard_, searchContents_, containingText_,  contentsWizard_,
+            lookIn_,           browse_,         browseFolders_,  sizeMoreThanOn_,  sizeMoreThan_,
+            sizeLessThanOn_,   sizeLessThan_,   subfolders_,     modifiedAfterOn_, modifiedAfter_,
+            modifiedBeforeOn_, modifiedBefore_};
 }
 
 void CAdvancedSearch::initPage() {

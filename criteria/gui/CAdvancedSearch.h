@@ -14,6 +14,11 @@ class QPushButton;
 
 namespace scoutwell {
 
+// The tests' reader of state no control shows (tests/gui/TestAccess.h); no code of it ships.
+namespace testing {
+struct Access;
+}
+
 class HistoryComboBox;
 
 inline constexpr const char* kAdvancedPageCaption = "Advanced";
@@ -26,6 +31,19 @@ inline constexpr const char* kAfterText = "After:";
 inline constexpr const char* kBeforeText = "Before:";
 inline constexpr const char* kBrowseSingleFolderTip = "Browse for single folder";
 inline constexpr const char* kBrowseMultipleFoldersTip = "Browse for multiple folders";
+// What screen readers call the controls whose caption says too little on its own: the two
+// wizard buttons share theirs, the limit boxes' captions leave out the row's label, and
+// the limit fields have none.
+inline constexpr const char* kFileNameWizardName = "File name expression wizard";
+inline constexpr const char* kContentsWizardName = "Containing text expression wizard";
+inline constexpr const char* kSizeMoreThanOnName = "Size more than";
+inline constexpr const char* kSizeMoreThanName = "Size more than, in KB";
+inline constexpr const char* kSizeLessThanOnName = "Size less than";
+inline constexpr const char* kSizeLessThanName = "Size less than, in KB";
+inline constexpr const char* kModifiedAfterOnName = "Modified after";
+inline constexpr const char* kModifiedAfterName = "Modified after date";
+inline constexpr const char* kModifiedBeforeOnName = "Modified before";
+inline constexpr const char* kModifiedBeforeName = "Modified before date";
 inline constexpr const char* kFileNameNotRegExp =
     "You must set the file name to 'Regular Expression' in the Options tab before you can "
     "specify the File name as a regular expression.";
@@ -84,9 +102,8 @@ class CAdvancedSearch : public CSearchPropertyPage {
     QLineEdit* modifiedAfterEdit() const { return modifiedAfter_; }
     QCheckBox* modifiedBeforeOnBox() const { return modifiedBeforeOn_; }
     QLineEdit* modifiedBeforeEdit() const { return modifiedBefore_; }
-    // The wizards' state, kept from one run to the next.
-    const ExprWizData& fileNameWizardData() const { return fileNameWizardData_; }
-    const ExprWizData& contentsWizardData() const { return contentsWizardData_; }
+
+    std::vector<QWidget*> tabOrder() const override;
 
   protected:
     void initPage() override;
@@ -119,8 +136,11 @@ class CAdvancedSearch : public CSearchPropertyPage {
     QLineEdit* modifiedAfter_;
     QCheckBox* modifiedBeforeOn_;
     QLineEdit* modifiedBefore_;
+    // The wizards' state, kept from one run to the next.
     ExprWizData fileNameWizardData_;
     ExprWizData contentsWizardData_;
+
+    friend struct testing::Access;
 };
 
 }  // namespace scoutwell

@@ -97,6 +97,11 @@ CBasicSearch::CBasicSearch(CSearchOptions* sheet, QWidget* parent)
     connect(searchWizard_, &QPushButton::clicked, this, &CBasicSearch::searchWizardClicked);
 }
 
+std::vector<QWidget*> CBasicSearch::tabOrder() const {
+    return {fileName_, searchWizard_, searchContents_, containingText_,
+            lookIn_,   browse_,       subfolders_};
+}
+
 void CBasicSearch::initPage() {
     connectCriteriaBoxes(this, fileName_, containingText_, lookIn_, searchContents_);
 }

@@ -11,6 +11,11 @@ class QPushButton;
 
 namespace scoutwell {
 
+// The tests' reader of state no control shows (tests/gui/TestAccess.h); no code of it ships.
+namespace testing {
+struct Access;
+}
+
 class HistoryComboBox;
 
 inline constexpr const char* kBasicPageCaption = "Basic";
@@ -45,11 +50,7 @@ class CBasicSearch : public CSearchPropertyPage {
     QPushButton* browseButton() const { return browse_; }
     QCheckBox* subfoldersBox() const { return subfolders_; }
 
-    // The Search Wizard's state, kept for the page's whole life.
-    const SearchCriteria& wizardCriteria() const { return wizard_.criteria; }
-    int wizardLocationMode() const { return wizard_.locationMode; }
-    int wizardDriveIndex() const { return wizard_.driveIndex; }
-    bool wizardStartsAutomatically() const { return wizard_.startAutomatically; }
+    std::vector<QWidget*> tabOrder() const override;
 
   protected:
     void initPage() override;
@@ -68,7 +69,10 @@ class CBasicSearch : public CSearchPropertyPage {
     QPushButton* browse_;
     QCheckBox* subfolders_;
 
+    // The Search Wizard's state, kept for the page's whole life.
     WizardData wizard_;
+
+    friend struct testing::Access;
 };
 
 // Ties the page's three drop-downs to the application's histories and the contents check

@@ -15,6 +15,7 @@
 #include "criteria/gui/ItemTypeCombo.h"
 #include "criteria/gui/SingleCharEdit.h"
 #include "framework/CGeometryDynCreateWnd.h"
+#include "framework/CriteriaPageSupport.h"
 #include "platform/qt/ByteText.h"
 
 namespace scoutwell {
@@ -53,6 +54,13 @@ void addRow(QGridLayout* grid, int row, int column, ItemTypeCombo* type, SingleC
     grid->addWidget(occurrence, row, column + 3);
 }
 
+// Names a row's controls for screen readers: "Line begins", "Line begins text", ...
+void nameRow(const QString& row, QComboBox* type, QLineEdit* text, QComboBox* occurrence) {
+    setFieldName(type, row);
+    setFieldName(text, row + QString::fromLatin1(kRowTextName));
+    setFieldName(occurrence, row + QString::fromLatin1(kRowOccursName));
+}
+
 // A note: a bold heading and a text that wraps beside it.
 void addNote(QGridLayout* grid, int row, QLabel* heading, QLabel* text) {
     QFont bold = heading->font();
@@ -71,11 +79,11 @@ CExprWizMain::CExprWizMain(CExprWizSheet* sheet, ExprWizData* data)
       beginsType_(make<ItemTypeCombo>(kBeginsTypeId, this)),
       beginsText_(make<SingleCharEdit>(kBeginsTextId, this)),
       beginsOccurs_(makeLabel(kThatOccursText, kBeginsOccursLabelId, this)),
-      beginsOccurrence_(make<QComboBox>(kBeginsOccurrenceId, this)),
+      beginsOccurrence_(make<NamedComboBox>(kBeginsOccurrenceId, this)),
       followedByType_(make<ItemTypeCombo>(kFollowedByTypeId, this)),
       followedByText_(make<SingleCharEdit>(kFollowedByTextId, this)),
       followedByOccurs_(makeLabel(kThatOccursText, kFollowedByOccursLabelId, this)),
-      followedByOccurrence_(make<QComboBox>(kFollowedByOccurrenceId, this)),
+      followedByOccurrence_(make<NamedComboBox>(kFollowedByOccurrenceId, this)),
       add_(makeButton(kAddItemText, kAddItemId, this)),
       modify_(makeButton(kModifyItemText, kModifyItemId, this)),
       delete_(makeButton(kDeleteItemText, kDeleteItemId, this)),
@@ -84,19 +92,25 @@ CExprWizMain::CExprWizMain(CExprWizSheet* sheet, ExprWizData* data)
       endsType_(make<ItemTypeCombo>(kEndsTypeId, this)),
       endsText_(make<SingleCharEdit>(kEndsTextId, this)),
       endsOccurs_(makeLabel(kThatOccursText, kEndsOccursLabelId, this)),
-      endsOccurrence_(make<QComboBox>(kEndsOccurrenceId, this)),
+      endsOccurrence_(make<NamedComboBox>(kEndsOccurrenceId, this)),
       result_(make<QLineEdit>(kResultingExpressionId, this)),
       advancedNote_(makeLabel(kExprWizAdvancedNote, kAdvancedNoteId, this)) {
     setTitle(QString::fromLatin1(kExprWizMainTitle));
     modify_->setEnabled(false);
     delete_->setEnabled(false);
-    result_->setEnabled(false);
+    // Read-only, not disabled: the expression is shown as plain text that can be selected,
+    // copied and read out.
+    result_->setReadOnly(true);
     // A text box has room for a short phrase, the list for a few rows.
     for (SingleCharEdit* text : {beginsText_, followedByText_, endsText_})
         text->setMinimumWidth(text->fontMetrics().averageCharWidth() * kTextBoxColumns);
     list_->setMinimumHeight(list_->header()->sizeHint().height() +
                             list_->fontMetrics().height() * kListRows + 2 * list_->frameWidth());
 
+    nameRow(QString::fromLatin1(kFollowedByGroup), followedByType_, followedByText_,
+            followedByOccurrence_);
+    setFieldName(list_, QString::fromLatin1(kFollowedByListName));
+    setFieldName(result_, QString::fromLatin1(kResultingExpressionGroup));
     beginsType_->setup(ItemPosition::begins, beginsText_, beginsOccurs_, beginsOccurrence_);
     followedByType_->setup(ItemPosition::followedBy, followedByText_, followedByOccurs_,
                            followedByOccurrence_);
@@ -161,6 +175,8 @@ CExprWizMain::CExprWizMain(CExprWizSheet* sheet, ExprWizData* data)
 void CExprWizMain::initializePage() {
     beginsLabel_->setText(qStringFromBytes(data()->fieldName + kBeginsSuffix));
     endsLabel_->setText(qStringFromBytes(data()->fieldName + kEndsSuffix));
+    nameRow(nameFromLabel(beginsLabel_->text()), beginsType_, beginsText_, beginsOccurrence_);
+    nameRow(nameFromLabel(endsLabel_->text()), endsType_, endsText_, endsOccurrence_);
     list_->removeAll();
     for (const ExpressionItem& item : data()->model.items()) {
         if (item.position == ItemPosition::begins)

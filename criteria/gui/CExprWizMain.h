@@ -23,6 +23,10 @@ inline constexpr const char* kEndsSuffix = " ends:";
 inline constexpr const char* kBeginsTemplate = "File name &begins:";
 inline constexpr const char* kEndsTemplate = "File name &ends:";
 inline constexpr const char* kThatOccursText = "that occurs";
+// What screen readers call a row's text box and occurrence list, after the row's name.
+inline constexpr const char* kRowTextName = " text";
+inline constexpr const char* kRowOccursName = " occurs";
+inline constexpr const char* kFollowedByListName = "Followed by items";
 inline constexpr const char* kFollowedByGroup = "Followed by";
 inline constexpr const char* kAddItemText = "&Add";
 inline constexpr const char* kModifyItemText = "&Modify";

@@ -20,6 +20,7 @@ namespace scoutwell {
 namespace {
 
 constexpr int kEditMinimumLines = 6;
+constexpr int kColumnGapChars = 2;
 
 }  // namespace
 
@@ -52,6 +53,8 @@ CMultipleFolders::CMultipleFolders(const std::vector<std::string>& folders,
     grid->addWidget(makeCriteriaLabel(kLookInFoldersLabel, lines_, this), 3, 0);
     grid->addWidget(lines_, 4, 0);
     grid->addWidget(browse_, 4, 1, Qt::AlignTop);
+    // The style's own spacing is a pixel or two: the instruction ran into OK.
+    grid->setHorizontalSpacing(fontMetrics().averageCharWidth() * kColumnGapChars);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(4, 1);
     auto* outer = new QVBoxLayout(this);

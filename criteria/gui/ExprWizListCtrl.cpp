@@ -13,7 +13,6 @@
 namespace scoutwell {
 namespace {
 
-constexpr int kColumnWidths[] = {140, 100, 120};
 constexpr const char* kColumnTitles[] = {"Followed by", "Text", "Occurs"};
 // The point a drop is judged by lies this far below the mouse, so that the upper part of
 // a row inserts before it.
@@ -38,9 +37,12 @@ ExprWizListCtrl::ExprWizListCtrl(QWidget* parent) : QTreeWidget(parent) {
         titles << QString::fromLatin1(title);
     setHeaderLabels(titles);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The type and occurrence columns are as wide as their longest entry; the typed text
+    // takes the rest of the list's width.
     header()->setStretchLastSection(false);
-    for (int column = 0; column < 3; ++column)
-        setColumnWidth(column, kColumnWidths[column]);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ExprWizListCtrl::selectionChangedInView);
 }

@@ -16,6 +16,7 @@
 
 #include "GuiTestSupport.h"
 #include "ModalDialogDriver.h"
+#include "TestAccess.h"
 #include "app/gui/COptionsTab.h"
 #include "app/gui/CSearchOptions.h"
 #include "app/gui/CSearchWizFilename.h"
@@ -525,7 +526,7 @@ TEST_F(CriteriaPagesTest, ExpressionWizardsFillTheirFieldsOnFinishOnly) {
     QTest::mouseClick(page->fileNameWizardButton(), Qt::LeftButton);
     EXPECT_EQ(shown, "report");
     EXPECT_EQ(page->fileNameBox()->currentText(), "^(report)");
-    EXPECT_EQ(page->fileNameWizardData().model.items().front().text, "report");
+    EXPECT_EQ(testing::Access::fileNameWizard(*page).model.items().front().text, "report");
 
     // The contents wizard ticks the contents box for a text and clears it for none.
     EXPECT_FALSE(page->searchContentsBox()->isChecked());
@@ -544,7 +545,7 @@ TEST_F(CriteriaPagesTest, ExpressionWizardsFillTheirFieldsOnFinishOnly) {
 
 TEST_F(CriteriaPagesTest, SearchWizardStartsFromTheStoredPage) {
     auto* page = showPage<CBasicSearch>(kBasicPageName);
-    EXPECT_TRUE(page->wizardStartsAutomatically());
+    EXPECT_TRUE(testing::Access::wizard(*page).startAutomatically);
     typeInto(page->fileNameBox(), "*.md");
     QString offered;
     testing::whenModal<CSearchWiz>([&](CSearchWiz* wizard) {
@@ -554,8 +555,8 @@ TEST_F(CriteriaPagesTest, SearchWizardStartsFromTheStoredPage) {
     QTest::mouseClick(page->searchWizardButton(), Qt::LeftButton);
     EXPECT_EQ(offered, "*.md");
     EXPECT_EQ(criteria().fileName, "*.md");
-    EXPECT_EQ(page->wizardCriteria().fileName, "*.md");
-    EXPECT_EQ(page->wizardLocationMode(), kWizardSpecificFolder);
+    EXPECT_EQ(testing::Access::wizard(*page).criteria.fileName, "*.md");
+    EXPECT_EQ(testing::Access::wizard(*page).locationMode, kWizardSpecificFolder);
     EXPECT_TRUE(sink.messages.empty());
 }
 

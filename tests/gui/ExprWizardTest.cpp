@@ -1,5 +1,6 @@
 // The Expression Wizard used as a user would: choosing types from the lists, typing,
 // pressing the wizard's buttons and dragging rows of the "Followed by" list with the mouse.
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
@@ -174,7 +175,9 @@ TEST_F(ExprWizardTest, ANewRunStartsEmpty) {
     EXPECT_FALSE(page->modifyButton()->isEnabled());
     EXPECT_FALSE(page->deleteButton()->isEnabled());
     EXPECT_TRUE(result().isEmpty());
-    EXPECT_FALSE(page->resultingExpression()->isEnabled());
+    // Shown as readable text, not greyed out, and not to be typed into.
+    EXPECT_TRUE(page->resultingExpression()->isEnabled());
+    EXPECT_TRUE(page->resultingExpression()->isReadOnly());
     EXPECT_TRUE(waitUntil([&] { return buttonShown(wizard.get(), QWizard::FinishButton); }));
     EXPECT_FALSE(buttonShown(wizard.get(), QWizard::NextButton));
     EXPECT_TRUE(buttonShown(wizard.get(), QWizard::BackButton));
@@ -243,6 +246,51 @@ TEST_F(ExprWizardTest, TheCharacterKeepsOnlyTheLastOneTyped) {
     typeInto(page->beginsText(), "abc");
     EXPECT_TRUE(showsResult("^(abc)"));
     EXPECT_FALSE(page->beginsText()->singleChar());
+}
+
+TEST_F(ExprWizardTest, ListColumnsShowTheirWholeEntriesAndTheTextTakesTheRest) {
+    open();
+    CExprWizMain* page = goToMainPage();
+    ExprWizListCtrl* list = page->list();
+    choose(page->followedByType(), ItemType::phrase);
+    typeInto(page->followedByText(), "a");
+    choose(page->followedByType()->occurrenceList(), Occurrence::onceOrMany);
+    QTest::mouseClick(page->addButton(), Qt::LeftButton);
+    ASSERT_EQ(rowTexts(list, 2), std::vector<std::string>{"Once or many times"});
+    QCoreApplication::processEvents();
+    const QFontMetrics metrics = list->fontMetrics();
+    for (const int column : {0, 2}) {
+        const QString text = list->topLevelItem(0)->text(column);
+        EXPECT_GE(list->header()->sectionSize(column), metrics.horizontalAdvance(text))
+            << text.toStdString() << " is cut";
+    }
+    // No empty space beside the columns.
+    EXPECT_EQ(list->header()->length(), list->viewport()->width());
+}
+
+TEST_F(ExprWizardTest, AScreenReaderReadsEachRowByItsLabel) {
+    open();
+    CExprWizMain* page = goToMainPage();
+    const std::pair<QWidget*, const char*> expected[] = {
+        {page->beginsType(), "File name begins"},
+        {page->beginsText(), "File name begins text"},
+        {page->beginsOccurrence(), "File name begins occurs"},
+        {page->followedByType(), "Followed by"},
+        {page->followedByText(), "Followed by text"},
+        {page->endsType(), "File name ends"},
+        {page->endsOccurrence(), "File name ends occurs"},
+        {page->resultingExpression(), "Resulting expression"},
+    };
+    for (const auto& [widget, name] : expected) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(iface, nullptr);
+        EXPECT_EQ(iface->text(QAccessible::Name).toStdString(), name);
+    }
+    // A drop-down's value is its choice, apart from its name.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->beginsType())
+                  ->text(QAccessible::Value)
+                  .toStdString(),
+              "Don't know");
 }
 
 TEST_F(ExprWizardTest, AddModifyAndDeleteEditTheList) {

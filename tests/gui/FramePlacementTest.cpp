@@ -44,9 +44,9 @@ TEST(FramePlacementTest, StoredValuesAreCheckedAgainstTheScreen) {
         {"height beyond the screen cut", {0, 0, 800, 5000}, {0, 0, 800, kScreenHeight}},
         {"height missing: both sizes default", {0, 0, 800, std::nullopt}, {0, 0, D, D}},
         {"width missing: both sizes default", {0, 0, std::nullopt, 600}, {0, 0, D, D}},
-        {"x near the integer limit does not wrap", {INT32_MAX - 50, 5, 800, 600},
-         {D, 5, 800, 600}},
-        {"y near the integer limit does not wrap", {10, INT32_MAX - 50, 800, 600},
+        {"x near the integer limit does not wrap", {INT32_MAX - 50, 5, 800, 600}, {D, 5, 800, 600}},
+        {"y near the integer limit does not wrap",
+         {10, INT32_MAX - 50, 800, 600},
          {D, D, 800, 600}},
     };
     for (const PlacementCase& c : cases) {
@@ -119,10 +119,57 @@ TEST(FramePlacementTest, AHiddenPositionLeavesTheStoredOneAsItWas) {
 TEST(FramePlacementTest, FileListWidthFallsBackToHalfTheWindow) {
     const std::int32_t cases[][3] = {
         // stored, creation width, expected
-        {kNoStoredWidth, 801, 400}, {0, 1000, 500}, {1, 1000, 1}, {350, 1000, 350},
+        {kNoStoredWidth, 801, 400},
+        {0, 1000, 500},
+        {1, 1000, 1},
+        {350, 1000, 350},
     };
     for (const auto& c : cases)
         EXPECT_EQ(initialFileListWidth(c[0], c[1]), c[2]) << c[0];
+}
+
+TEST(FramePlacementTest, TiledAndCascadedWindowsKeepTheirUsableSize) {
+    // Exact placements: two wide windows are stacked; two that fit side by side are not.
+    EXPECT_EQ(tileWindows(2, 1270, 700, 760, 300),
+              (std::vector<WindowRect>{{0, 0, 1270, 350}, {0, 350, 1270, 350}}));
+    EXPECT_EQ(tileWindows(3, 1270, 700, 600, 300),
+              (std::vector<WindowRect>{{0, 0, 635, 350}, {635, 0, 635, 350}, {0, 350, 1270, 350}}));
+    EXPECT_EQ(cascadeWindows(3, 1000, 700, 760, 300, 25),
+              (std::vector<WindowRect>{{0, 0, 950, 650}, {25, 25, 950, 650}, {50, 50, 950, 650}}));
+
+    // Every window at least its usable size, and inside the area wherever the area holds
+    // one window of that size; tiles that fit at full height never overlap.
+    for (int count = 1; count <= 9; ++count) {
+        for (const auto& [width, height] : {std::pair{1270, 700}, {790, 480}, {600, 300}}) {
+            for (const bool tile : {true, false}) {
+                const std::int32_t minimumWidth = 700;
+                const std::int32_t minimumHeight = 280;
+                const std::vector<WindowRect> rects =
+                    tile ? tileWindows(count, width, height, minimumWidth, minimumHeight)
+                         : cascadeWindows(count, width, height, minimumWidth, minimumHeight, 25);
+                ASSERT_EQ(rects.size(), static_cast<std::size_t>(count));
+                std::int32_t covered = 0;
+                for (const WindowRect& r : rects) {
+                    SCOPED_TRACE(::testing::Message() << count << " windows in " << width << 'x'
+                                                      << height << (tile ? " tiled" : " cascaded"));
+                    EXPECT_GE(r.width, minimumWidth);
+                    EXPECT_GE(r.height, minimumHeight);
+                    EXPECT_GE(r.x, 0);
+                    EXPECT_GE(r.y, 0);
+                    if (width >= minimumWidth) {
+                        EXPECT_LE(r.x + r.width, width);
+                    }
+                    if (height >= minimumHeight) {
+                        EXPECT_LE(r.y + r.height, height);
+                    }
+                    covered += r.width * r.height;
+                }
+                if (tile && count * minimumHeight <= height * (width / minimumWidth)) {
+                    EXPECT_LE(covered, width * height) << count << " tiles overlap";
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include <memory>
 
+#include "TestAccess.h"
 #include "framework/CGeometryDynCreateWnd.h"
 
 namespace scoutwell {
@@ -64,7 +65,7 @@ TEST(GeometryDynCreateWnd, DialogControlsFollowEveryResize) {
     setGeometrySpecText(edit, "CX");
     setGeometrySpecText(list, "CX+CY");
     dialog->show();
-    ASSERT_TRUE(dialog->geometryInitialised());
+    ASSERT_TRUE(testing::Access::geometryInitialised(*dialog));
     dialog->addGeometry(2, specOf("X"), dialog.get());
     dialog->addGeometry(4, specOf("CX+Y"), dialog.get());
     EXPECT_EQ(dialog->minimumSize(), QSize(200, 100));
@@ -150,7 +151,7 @@ TEST(GeometryDynCreateWnd, MarkersAreHiddenBoxesAndGiveTheirSpecToWhatTheyHold) 
     push->hide();
 
     sheet.show();
-    ASSERT_TRUE(page->geometryInitialised());
+    ASSERT_TRUE(testing::Access::geometryInitialised(*page));
     page->resize(260, 140);
     EXPECT_EQ(movedRight->geometry(), QRect(210, 10, 40, 20));
     EXPECT_EQ(noId->geometry(), QRect(210, 40, 40, 15));
@@ -176,7 +177,7 @@ TEST(GeometryDynCreateWnd, APageHiddenDuringAResizeIsLaidOutWhenShown) {
     tabs.addTab(first, QStringLiteral("Basic"));
     tabs.addTab(second, QStringLiteral("Options"));
     tabs.show();
-    ASSERT_TRUE(second->geometryInitialised());
+    ASSERT_TRUE(testing::Access::geometryInitialised(*second));
 
     resizeAndWait(&tabs, tabs.size() + QSize(120, 90));
     tabs.setCurrentIndex(1);

@@ -1,14 +1,18 @@
 // The main window and a search window as the user meets them: menus, accelerators,
 // command enabling, the status bar, the splitters and what they remember.
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QSplitterHandle>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 #include <memory>
 
 #include "GuiTestSupport.h"
@@ -77,7 +81,8 @@ TEST_F(MainFrameTest, MenusWithoutAndWithASearchWindow) {
     bar.clear();
     for (QAction* a : frame->menuBar()->actions())
         bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&View", "&Search", "&Test", "&Window", "&Help"}));
+    EXPECT_EQ(bar,
+              (QStringList{"&File", "&Edit", "&View", "&Search", "&Test", "&Window", "&Help"}));
     EXPECT_EQ(itemTexts(topMenu("&File")),
               (QStringList{"&New", "&Open Criteria...", "&Close", "&Save Criteria",
                            "Save Criteria &As...", "Save R&esults...", "&Print...",
@@ -121,6 +126,7 @@ TEST_F(MainFrameTest, CommandsCarryTheirIdsPromptsAndKeys) {
         {ID_EDIT_COPY, "&Copy", nullptr, nullptr, "Ctrl+C"},
         {ID_FILE_NEW, "&New", nullptr, nullptr, "Ctrl+N"},
         {ID_FILE_PRINT, "&Print...", nullptr, nullptr, "Ctrl+P"},
+        {ID_APP_EXIT, "E&xit", nullptr, nullptr, "Ctrl+Q"},
         {ID_NEXT_PANE, nullptr, nullptr, nullptr, "F6"},
         {ID_PREV_PANE, nullptr, nullptr, nullptr, "Shift+F6"},
         {ID_CANCEL, nullptr, nullptr, nullptr, "Esc"},
@@ -252,6 +258,47 @@ TEST_F(MainFrameTest, ReleasingTheInnerBarStoresTheListWidthAndTheOuterBarIsFixe
     QTest::mouseRelease(outer, Qt::LeftButton, Qt::NoModifier, start + QPoint(0, 120));
     EXPECT_EQ(child->criteriaRowSplitter()->sizes(), before);
     EXPECT_EQ(outer->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(MainFrameTest, TileAndCascadeLeaveTheButtonsOfEveryWindowInView) {
+    for (const QSize size : {QSize(1280, 800), QSize(800, 600)}) {
+        frame->resize(size);
+        for (int i = frame->mdiArea()->subWindowList().size(); i < 2; ++i)
+            ASSERT_NE(manager->newDocument(), nullptr);
+        for (const int command : {ID_WINDOW_TILE, ID_WINDOW_CASCADE}) {
+            frame->runCommand(command);
+            QCoreApplication::processEvents();
+            const QRect area = frame->mdiArea()->viewport()->rect();
+            // Front to back: what a window above covers, the ones below do not show.
+            QList<QMdiSubWindow*> stack = frame->mdiArea()->subWindowList(QMdiArea::StackingOrder);
+            std::reverse(stack.begin(), stack.end());
+            QRegion covered;
+            for (QMdiSubWindow* window : stack) {
+                auto* child = qobject_cast<CChildFrame*>(window->widget());
+                ASSERT_NE(child, nullptr);
+                SCOPED_TRACE(::testing::Message()
+                             << window->windowTitle().toStdString() << " at " << size.width() << 'x'
+                             << size.height()
+                             << (command == ID_WINDOW_TILE ? " tiled" : " cascaded"));
+                EXPECT_FALSE(window->isMaximized());
+                EXPECT_FALSE(child->criteriaRow()->horizontalScrollBar()->isVisible());
+                CSearchForView* form = child->criteriaForm();
+                for (QWidget* button : {static_cast<QWidget*>(form->startButton()),
+                                        static_cast<QWidget*>(form->stopButton()),
+                                        static_cast<QWidget*>(form->expertUserBox())}) {
+                    const QRect shown(button->mapTo(frame->mdiArea()->viewport(), QPoint()),
+                                      button->size());
+                    EXPECT_TRUE(area.contains(shown)) << button->metaObject()->className();
+                    // A cascade leaves each window's title bar to click on.
+                    if (command == ID_WINDOW_TILE) {
+                        EXPECT_FALSE(covered.intersects(shown))
+                            << button->metaObject()->className();
+                    }
+                }
+                covered += window->geometry();
+            }
+        }
+    }
 }
 
 TEST_F(MainFrameTest, SearchWindowsAreMaximizedAndClosingOneStopsItsSearch) {

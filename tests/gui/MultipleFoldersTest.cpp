@@ -2,6 +2,7 @@
 // Browse, the OK rule and its resizing with the status bar.
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -111,6 +112,34 @@ TEST_F(MultipleFoldersTest, ResizesWithItsStatusBarAtTheBottom) {
     EXPECT_EQ(dialog.size(), dialog.minimumSize());
     EXPECT_LE(dialog.folderLinesEdit()->geometry().bottom(), status->geometry().top());
     EXPECT_LE(dialog.okButton()->geometry().right(), dialog.width());
+}
+
+TEST_F(MultipleFoldersTest, NothingRunsIntoAnythingElseAtTheSmallestSize) {
+    Dialog dialog(std::vector<std::string>{"/var/"}, &app.folderHistory);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.resize(10, 10);
+    QCoreApplication::processEvents();
+    // A text needs its own width, and a little room before its neighbour.
+    const int gap = 4;
+    std::vector<QWidget*> shown;
+    for (QWidget* w : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->isVisible() && w != dialog.statusBar())
+            shown.push_back(w);
+    for (QWidget* w : shown) {
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
+                      label->contentsRect().width())
+                << label->text().toStdString() << " is cut";
+        }
+        for (QWidget* other : shown) {
+            if (other != w) {
+                EXPECT_FALSE(w->geometry().adjusted(0, 0, gap, 0).intersects(other->geometry()))
+                    << w->metaObject()->className() << " runs into "
+                    << other->metaObject()->className();
+            }
+        }
+    }
 }
 
 }  // namespace

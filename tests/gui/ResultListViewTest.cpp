@@ -332,7 +332,8 @@ TEST_F(ResultListViewTest, StoredColumnWidthsAreCappedAndWrittenBackOnDestroy) {
     // ModifiedColWidth missing
     makeView();
     QHeaderView* header = view->horizontalHeader();
-    const int expected[] = {700, 200, 55, 150, 200};
+    const int expected[] = {700, view->defaultWidth(1), 55, view->defaultWidth(3),
+                            view->defaultWidth(4)};
     for (int c = 0; c < ResultsModel::kColumnCount; ++c)
         EXPECT_EQ(header->sectionSize(c), expected[c]) << "column " << c;
 
@@ -340,16 +341,43 @@ TEST_F(ResultListViewTest, StoredColumnWidthsAreCappedAndWrittenBackOnDestroy) {
     view.reset();
     const char* names[] = {"NameColWidth", "LocationColWidth", "SizeColWidth", "TypeColWidth",
                            "ModifiedColWidth"};
-    const int written[] = {700, 200, 55, 123, 200};
+    const int written[] = {700, expected[1], 55, 123, expected[4]};
     for (int c = 0; c < ResultsModel::kColumnCount; ++c)
         EXPECT_EQ(settings.readInt(kWindowSettingsSection, names[c], -1), written[c]) << names[c];
+}
+
+TEST_F(ResultListViewTest, TypicalNamesLocationsAndTypesFitTheirColumnsAtFirst) {
+    CDediDurarerView& list = makeView();
+    const QFontMetrics metrics = list.fontMetrics();
+    const int icon = list.iconSize().width();
+    const std::pair<int, std::vector<QString>> typical[] = {
+        {ResultsModel::kNameColumn,
+         {"README.md", "IMG_20240612_183012.jpg", "CDediDurarerView.cpp", "report-2024-Q2.xlsx"}},
+        {ResultsModel::kLocationColumn,
+         {"/home/me/Documents/", "/home/me/src/scoutwell/views/", "/usr/share/doc/bash/"}},
+        {ResultsModel::kTypeColumn, {"C++ source code", "Markdown document", "JPEG image"}},
+        {ResultsModel::kModifiedColumn, {"2026-12-08 21:52:33"}},
+    };
+    for (const auto& [column, texts] : typical) {
+        const int width = list.horizontalHeader()->sectionSize(column);
+        for (const QString& text : texts) {
+            const int needed =
+                metrics.horizontalAdvance(text) + (column == ResultsModel::kNameColumn ? icon : 0);
+            EXPECT_GE(width, needed) << text.toStdString() << " is cut";
+        }
+    }
+    // Name and Location side by side fit the list of a 1280x800 window's search window.
+    EXPECT_LE(list.horizontalHeader()->sectionSize(ResultsModel::kNameColumn) +
+                  list.horizontalHeader()->sectionSize(ResultsModel::kLocationColumn),
+              1024 / 2);
 }
 
 TEST_F(ResultListViewTest, WithoutRememberWindowSizeWidthsAreDefaultAndNotStored) {
     settings.writeInt(kOptionsSection, "RememberWindowSize", 0);
     settings.writeInt(kWindowSettingsSection, "NameColWidth", 300);
     makeView();
-    EXPECT_EQ(view->horizontalHeader()->sectionSize(ResultsModel::kNameColumn), 150);
+    EXPECT_EQ(view->horizontalHeader()->sectionSize(ResultsModel::kNameColumn),
+              view->defaultWidth(ResultsModel::kNameColumn));
     view->horizontalHeader()->resizeSection(ResultsModel::kNameColumn, 99);
     view.reset();
     EXPECT_EQ(settings.readInt(kWindowSettingsSection, "NameColWidth", -1), 300);

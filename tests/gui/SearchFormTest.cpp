@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "SearchFormSupport.h"
+#include "TestAccess.h"
 #include "app/MessageCapture.h"
 #include "app/core/Settings.h"
 #include "app/gui/CriteriaPages.h"
@@ -42,7 +43,7 @@ TEST_F(SearchFormTest, FirstShowIsIdleWithTheExpertPageAndTheSheetInTheCorner) {
     EXPECT_EQ(form->progressBar()->maximum(), kProgressRange);
     EXPECT_TRUE(form->animation()->isHidden());
     EXPECT_TRUE(form->statusLabel()->text().isEmpty());
-    EXPECT_TRUE(form->sheetCreated());
+    EXPECT_TRUE(testing::Access::sheetCreated(*form));
     EXPECT_EQ(form->sheet()->pos(), QPoint(0, 0));
     // The top pane is exactly the form's designed height.
     EXPECT_EQ(child->criteriaRowSplitter()->sizes().front(), form->sizeHint().height());
@@ -168,7 +169,7 @@ TEST_F(SearchFormTest, SearchMessagesDriveTheControls) {
     EXPECT_TRUE(form->startButton()->isEnabled());
     EXPECT_FALSE(form->stopButton()->isEnabled());
     EXPECT_TRUE(form->progressBar()->isHidden());
-    EXPECT_FALSE(form->progressShown());
+    EXPECT_FALSE(testing::Access::progressShown(*form));
     EXPECT_TRUE(form->statusLabel()->text().isEmpty());
     EXPECT_FALSE(form->animation()->running());
     EXPECT_TRUE(form->animation()->isHidden());

@@ -12,6 +12,7 @@
 
 #include "ModalDialogDriver.h"
 #include "SearchFormSupport.h"
+#include "TestAccess.h"
 #include "app/core/Settings.h"
 #include "app/gui/CSearchOptions.h"
 #include "app/gui/CSearchWiz.h"
@@ -442,7 +443,7 @@ TEST_F(SearchWizFromBasicPageTest, FinishHandsTheCriteriaBackAndStartsTheSearchW
         EXPECT_EQ(basic->fileNameBox()->currentText(), run.fileName) << run.name;
         EXPECT_EQ(doc->editedCriteria.fileName, run.fileName.toStdString()) << run.name;
         EXPECT_EQ(basic->lookInBox()->currentText().toStdString(), tree.path()) << run.name;
-        EXPECT_EQ(basic->wizardStartsAutomatically(), run.tick) << run.name;
+        EXPECT_EQ(testing::Access::wizard(*basic).startAutomatically, run.tick) << run.name;
         EXPECT_EQ(watcher.count(WM_SEARCH_STARTED), run.searches) << run.name;
         ASSERT_TRUE(waitUntilIdle()) << run.name;
         if (run.tick) {
@@ -450,7 +451,7 @@ TEST_F(SearchWizFromBasicPageTest, FinishHandsTheCriteriaBackAndStartsTheSearchW
             EXPECT_EQ(statusBarText(), "1 file(s) found") << run.name;
         }
     }
-    EXPECT_EQ(basic->wizardLocationMode(), kWizardSpecificFolder);
+    EXPECT_EQ(testing::Access::wizard(*basic).locationMode, kWizardSpecificFolder);
 }
 
 TEST_F(SearchWizFromBasicPageTest, CancelAfterChangingEveryPageChangesNothing) {
@@ -491,7 +492,7 @@ TEST_F(SearchWizFromBasicPageTest, CancelAfterChangingEveryPageChangesNothing) {
     EXPECT_EQ(after.searchContents, before.searchContents);
     EXPECT_EQ(after.lookIn, before.lookIn);
     EXPECT_EQ(after.subfolders, before.subfolders);
-    EXPECT_TRUE(basic->wizardStartsAutomatically());
+    EXPECT_TRUE(testing::Access::wizard(*basic).startAutomatically);
     EXPECT_EQ(watcher.count(WM_SEARCH_STARTED), 0);
 }
 

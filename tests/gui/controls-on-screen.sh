@@ -1,10 +1,12 @@
 #!/bin/sh
 # Starts the program under Xvfb with a screen of the given size and checks, from the
-# program's report of where its File name and Look in boxes are and from a screenshot of
-# the X server, that both boxes are wholly on the screen with a usable size and drawn.
+# report of where its File name and Look in boxes are (made by the report library loaded
+# into the program, tests/preload) and from a screenshot of the X server, that both
+# boxes are wholly on the screen with a usable size and drawn.
 program="$1"
 config="$2"
 screen="$3"
+report_library="$4"
 for tool in xvfb-run import convert; do
     command -v "$tool" >/dev/null 2>&1 || { echo "$tool is missing"; exit 77; }
 done
@@ -17,7 +19,7 @@ shot="$config/screen.png"
 # Inside the X session: start the program, wait for its report, take the screenshot, then
 # remove the report, which closes the program.
 session='
-    "$0" & pid=$!
+    LD_PRELOAD="$3" "$0" & pid=$!
     tries=0
     while [ ! -f "$1" ] && [ $tries -lt 400 ] && kill -0 $pid 2>/dev/null; do
         sleep 0.05; tries=$((tries + 1))
@@ -30,6 +32,7 @@ session='
 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$config" XDG_CONFIG_HOME="$config" \
     XDG_RUNTIME_DIR="$runtime" SCOUTWELL_REPORT_CONTROLS="$report" \
     xvfb-run -a -s "-screen 0 ${screen}x24" sh -c "$session" "$program" "$report" "$shot" \
+    "$report_library" \
     2>"$config/stderr.txt"
 status=$?
 [ "$status" -eq 0 ] || { echo "session failed ($status)"; cat "$config/stderr.txt"; exit 1; }

@@ -113,7 +113,8 @@ status=$?
 [ "$status" -eq 0 ] || fail "the installed scoutwell -o exited $status: $(cat "$work/stderr.txt")"
 grep -q "^$work/tree/sub/found.txt	" "$work/out.txt" 2>/dev/null || fail "the installed search found nothing"
 # ... and shows its window, with the window module from the multiarch folder.
-sh "$tests/gui/starts-under-xvfb.sh" "$root/usr/bin/scoutwell" "$work/xvfb" ||
+sh "$tests/gui/starts-under-xvfb.sh" "$root/usr/bin/scoutwell" "$work/xvfb" \
+    "$build/lib/libscoutwell_test_preload.so" ||
     fail "the installed program did not show its window"
 
 [ "$failed" -eq 0 ] || exit 1
