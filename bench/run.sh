@@ -11,7 +11,10 @@
 # Environment: BENCH_BUILD_DIR (build-bench), BENCH_CACHE (the generated tree's parent),
 # BENCH_RUNS (5 timed runs after one warm-up), BENCH_SMALL_RUNS (3, for the tree of a
 # million small files, made in /dev/shm when it has room), BENCH_QUICK=1 (fewer cases and
-# runs).
+# runs), BENCH_PART=cold (only the cold-cache, pinned and sparse rows, which come first).
+#
+# The cold rows drop the page cache before every run (echo 3 > /proc/sys/vm/drop_caches),
+# which needs root: run as another user, the bench says it skipped them.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -123,6 +126,66 @@ contents_case() {  # contents_case <label> <folder> <regex> <case: cm|cmn> [targ
     row "  one scanning thread" "$o1" "rg -n -j1 ${i[*]}" "$r1" "$t2"
     row "" "$o" "grep -rn ${i[*]}" "$g"
 }
+
+# cold_time_of <command...>: the page cache dropped before each of 3 runs; prints
+# "<median seconds> <peak KB>|<the three times>".
+cold_time_of() {
+    local i line times=() peak=0 kb
+    for i in 1 2 3; do
+        sync
+        echo 3 >/proc/sys/vm/drop_caches
+        line=$("$bin/runstat" -n 1 -w 0 -- "$@")
+        times+=("${line%% *}")
+        kb=$(echo "$line" | awk '{ print $2 }')
+        if [ "$kb" -gt "$peak" ]; then peak=$kb; fi
+    done
+    echo "$(printf '%s\n' "${times[@]}" | sort -n | sed -n 2p) $peak|${times[*]}"
+}
+cold_row() {  # cold_row <case> <ours> <peer name> <peer> <target>, as cold_time_of printed them
+    row "$1" "${2%%|*}" "$3" "${4%%|*}" "$5"
+    echo "    three runs: ours ${2#*|} s; $3 ${4#*|} s"
+}
+
+if [ "$(id -u)" -eq 0 ] && [ -w /proc/sys/vm/drop_caches ]; then
+    if [ -d /usr ]; then
+        o=$(cold_time_of "${ours[@]}" -fmn -d /usr -f '*.h')
+        d=$(cold_time_of "$fd_program" -u -g '*.h' /usr)
+        cold_row "cold: names *.h /usr" "$o" "fd -u" "$d" 1.0
+    fi
+    if [ -d /usr/share ]; then
+        o=$(cold_time_of "${ours[@]}" -cm -d /usr/share -c zqxjzqxj)
+        r=$(cold_time_of rg -u -n zqxjzqxj /usr/share)
+        cold_row "cold: contents /usr/share, none" "$o" "rg -u" "$r" 1.0
+    fi
+else
+    echo "Skipped the cold-cache rows: dropping the page cache needs root."
+fi
+# One processor allowed, default settings: the scanning threads follow the affinity mask.
+if [ -d /usr/include ] && command -v taskset >/dev/null; then
+    for regex in 'struct [a-z_]*_ops' 'error' '[0-9][0-9]:[0-9][0-9]'; do
+        i=()
+        flag=cm
+        [ "$regex" = error ] && i=(-i) && flag=cmn
+        o=$(time_of taskset -c 0 "${ours[@]}" -$flag -d /usr/include -c "$regex")
+        r=$(time_of taskset -c 0 rg -n -j1 "${i[@]}" -- "$regex" /usr/include)
+        row "pinned: '${regex:0:18}' ${i[*]}" "$o" "taskset rg -j1" "$r" 1.1
+    done
+fi
+# A sparse file of 10 GB with one line of text in its middle: its holes are skipped.
+mkdir -p "$work/sparse"
+truncate -s 10G "$work/sparse/big"
+printf 'a needle in the middle\n' | dd of="$work/sparse/big" bs=1 seek=5368709120 conv=notrunc \
+    status=none
+o=$(time_of "${ours[@]}" -cm -d "$work/sparse" -c needle)
+r=$(time_of rg -n needle "$work/sparse")
+target_row "sparse 10 GB file" "$o" seconds 0.1
+row "" "$o" "rg -n" "$r"
+rm -rf "$work/sparse"
+if [ "${BENCH_PART:-all}" = cold ]; then
+    echo
+    [ "$missed" -eq 0 ] && echo "Every target met." || echo "$missed target(s) MISSED."
+    exit $status
+fi
 
 if [ -d /usr ]; then
     name_case "names *.h /usr" /usr '*.h' 1.0

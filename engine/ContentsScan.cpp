@@ -109,6 +109,13 @@ class Normaliser {
         return static_cast<std::size_t>(out - start);
     }
 
+    // What feeding a run of NULs does, which writes nothing, where no CR waits for the
+    // next byte: between chunks that end the normal way.
+    void feedNuls() {
+        char* nowhere = nullptr;
+        control(nowhere, /*silent=*/true);
+    }
+
     // Whether the last byte fed was a CR that waits for the byte after it.
     bool holdsCR() const { return heldCR_; }
 
@@ -416,6 +423,15 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
     for (;;) {
         if (readFailed)
             break;
+        if (!decoded && !firstChunk && aheadLength == 0 && !plain &&
+            file->skipHole(chunkSize) > 0) {
+            // Whole chunks of NULs add no text, leave the carried tail as it is and find
+            // nothing: what the file's hole changes is only that the last byte fed was a
+            // NUL, which feedNuls() tells the normaliser.
+            normaliser.feedNuls();
+            if (criteria.stopRequested())
+                break;
+        }
         raw[0] = ahead;
         long got = file->read(raw + aheadLength, chunkSize - aheadLength);
         if (firstChunk && got >= 0) {

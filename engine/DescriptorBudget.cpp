@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "engine/WalkReadAhead.h"
+
 namespace scoutwell {
 namespace {
 
@@ -15,6 +17,8 @@ constexpr long long kMostReserve = 16;
 constexpr long long kReserveShare = 16;  // a sixteenth of the limit
 // Beyond this the limit changes nothing: every share is at its most.
 constexpr long long kEnough = 1 << 20;
+// The read-ahead takes at most one part in this many of the queue's share.
+constexpr std::size_t kReadAheadShare = 2;
 
 // The descriptors open in this process now; the standard streams when that cannot be told.
 long long openDescriptors() {
@@ -56,6 +60,10 @@ DescriptorBudget DescriptorBudget::fromFree(long long free, int wantedThreads) {
     budget.queuedFiles = static_cast<std::size_t>(
         std::clamp<long long>(rest - static_cast<long long>(budget.heldLevels - 1), 0,
                               static_cast<long long>(kMostQueuedFiles)));
+    const std::size_t perHelper = WalkReadAhead::kDescriptorsPerHelper;
+    budget.readAheadHelpers = static_cast<int>(std::min<std::size_t>(
+        WalkReadAhead::kMostHelpers, budget.queuedFiles / (kReadAheadShare * perHelper)));
+    budget.queuedFiles -= static_cast<std::size_t>(budget.readAheadHelpers) * perHelper;
     return budget;
 }
 

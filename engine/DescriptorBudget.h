@@ -16,9 +16,12 @@
 //   each scanner    one file open at a time, and for a moment one more while it looks up
 //                   the file system of a file: 2 per thread, `threads` threads
 //   the scan queue  up to `queuedFiles` files the walk opened and handed over unread
+//   read-ahead      `readAheadHelpers` threads listing folders ahead of the walk, 3 each
+//                   (WalkReadAhead.h), taken from what the queue would have had: half
+//                   of it at most, none when that is fewer than one helper's share
 //
-// Anything added to the search that holds descriptors (read-ahead, say) takes its share
-// from `queuedFiles` or what would be left over, never from the reserve.
+// Anything else added to the search that holds descriptors takes its share the same way,
+// never from the reserve.
 //
 // An open can still fail with EMFILE or ENFILE when something outside the search takes
 // descriptors meanwhile. The search then scans the files its queue holds open, lets go of
@@ -46,6 +49,7 @@ struct DescriptorBudget {
     int threads = 1;
     std::size_t heldLevels = kMostHeldLevels;  // at least 1: the folder being listed
     std::size_t queuedFiles = kMostQueuedFiles;
+    int readAheadHelpers = 0;
 
     // The shares of `free` descriptors for a search that would use `wantedThreads`.
     static DescriptorBudget fromFree(long long free, int wantedThreads);

@@ -60,6 +60,10 @@ class Directory {
     virtual std::unique_ptr<ReadableFile> openFile(std::string_view /*name*/, EntryInfo& /*info*/) {
         return nullptr;
     }
+    // Starts reading the first bytes of an entry that listed as a regular file into the
+    // file system's cache, for a scan that comes soon; returns without waiting for them.
+    // Only a hint: nothing is reported, and files left out of scans are left alone.
+    virtual void readFileAhead(std::string_view /*name*/) {}
 };
 
 // One regular file open for reading.
@@ -68,6 +72,11 @@ class ReadableFile {
     virtual ~ReadableFile() = default;
     // Bytes read, 0 at the end, -1 on a read error.
     virtual long read(char* buffer, std::size_t size) = 0;
+    // When the next bytes are a hole of a sparse file (never written: they read as NULs),
+    // moves past as many whole units of `unit` bytes of it as it holds, as reading them
+    // would, and returns the bytes passed; 0 when there is no hole here or the file cannot
+    // tell. Never passes the end of what read() would return.
+    virtual std::uint64_t skipHole(std::uint64_t /*unit*/) { return 0; }
 };
 
 struct MountPoint {
@@ -92,6 +101,9 @@ class FileSystem {
     virtual bool exists(const std::string& path) = 0;
     // The mounted file systems in mount-table order, pseudo file systems left out.
     virtual std::vector<MountPoint> mounts() = 0;
+    // Whether openFolder(), and what the folders it opens do, may run on other threads
+    // while a walk goes on; the walk then lists ahead of itself (WalkReadAhead.h).
+    virtual bool opensFoldersOnAnyThread() const { return false; }
 };
 
 // The file system every search uses. The program and the tests install one; without it

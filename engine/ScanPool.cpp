@@ -11,6 +11,7 @@
 #include "engine/Archives.h"
 #include "engine/DescriptorBudget.h"
 #include "engine/FileSystem.h"
+#include "engine/Processors.h"
 #include "engine/ScanBuffers.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchExpression.h"
@@ -32,8 +33,7 @@ int threadsFromEnvironment() {
         if (end != value && *end == 0 && n > 0)
             return static_cast<int>(std::min(n, 256L));
     }
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 0 ? static_cast<int>(cores) : 1;
+    return usableProcessors();
 }
 
 std::uint64_t sizeOf(const FoundFile& file) {

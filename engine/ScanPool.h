@@ -138,7 +138,7 @@ class ScanPool {
 };
 
 // The number of threads a contents search scans with: SCOUTWELL_THREADS when set to a
-// positive number, else the processor count.
+// positive number, else the processors the process may use (usableProcessors()).
 int scanThreads();
 // Overrides the environment's choice for the whole process (0 restores it).
 void setScanThreads(int threads);

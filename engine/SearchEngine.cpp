@@ -4,6 +4,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -18,6 +19,7 @@
 #include "engine/SearchCriteria.h"
 #include "engine/Text.h"
 #include "engine/Tuning.h"
+#include "engine/WalkReadAhead.h"
 #include "engine/WindowMessages.h"
 
 namespace scoutwell {
@@ -29,6 +31,11 @@ constexpr std::int32_t kProgressInterval = 500;
 constexpr std::int64_t kBigFile = 2000000;
 constexpr std::int64_t kProgressMegabyte = 1024000;
 constexpr int kProgressSteps = 50;
+// How many subfolders the walk hands the read-ahead at a time.
+constexpr std::size_t kReadAheadBatch = 16;
+// How many folders of the stack, from the top, it takes them from: a deep walk does not
+// look at every folder above it each time.
+constexpr std::size_t kReadAheadLevels = 4;
 // How often the walk frees descriptors and tries an open again before it gives up.
 constexpr int kOpenAttempts = 5;
 constexpr auto kOpenRetryPause = std::chrono::milliseconds(20);
@@ -135,6 +142,15 @@ int SearchEngine::run() {
         sizeFilterOn_ = c.sizeMoreThanOn || c.sizeLessThanOn;
 
         budget_ = DescriptorBudget::forSearch(scanThreads());
+        FileSystem* const fs = fileSystem();
+        const bool readingAhead = c.subfolders && fs && fs->opensFoldersOnAnyThread() &&
+                                  !plainAlgorithm() && readAheadOn();
+        if (!readingAhead) {
+            // The queue takes back the descriptors the read-ahead would have had.
+            budget_.queuedFiles += static_cast<std::size_t>(budget_.readAheadHelpers) *
+                                   WalkReadAhead::kDescriptorsPerHelper;
+            budget_.readAheadHelpers = 0;
+        }
         bool contentsReady = true;
         if (c.searchContents) {
             contentsReady = contentsExpression_.set(c.containingText, c.matchContentsCase,
@@ -153,6 +169,9 @@ int SearchEngine::run() {
             }
         }
 
+        if (contentsReady && budget_.readAheadHelpers > 0)
+            readAhead_ =
+                std::make_unique<WalkReadAhead>(*fs, budget_.readAheadHelpers, filesAhead());
         if (contentsReady) {
             const std::string& label = searchEnvironment().localDrivesLabel;
             for (const std::string& entry : c.lookIn) {
@@ -170,6 +189,8 @@ int SearchEngine::run() {
                     break;
                 searchLookInFolder(folder, stay);
             }
+            // The read-ahead's helpers end with the walk.
+            readAhead_.reset();
             if (c.searchContents && !c.onePhaseSearch)
                 secondPhase();
             if (scanPool_) {
@@ -181,28 +202,52 @@ int SearchEngine::run() {
         }
     } catch (const OutOfDescriptors&) {
         failed_ = true;
+        readAhead_.reset();
         scanPool_.reset();
         pendingFiles_.clear();
         showMessage(text::format(kOutOfDescriptorsMessage, openFileLimit()));
     } catch (const std::bad_alloc&) {
         failed_ = true;
+        readAhead_.reset();
         scanPool_.reset();
         buffers_.reset();
         pendingFiles_.clear();
         showMessage(kOutOfMemoryMessage);
     } catch (...) {
         failed_ = true;
+        readAhead_.reset();
         scanPool_.reset();
         buffers_.reset();
         pendingFiles_.clear();
         showMessage(kUnexpectedExceptionMessage);
     }
     scanPool_.reset();
+    readAhead_.reset();
     folders.clear();
     if (!stopRequested() && notifier_)
         notifier_->post(WM_SEARCH_DONE, nullptr);
     criteria_ = nullptr;
     return result;
+}
+
+WalkReadAhead::FileFilter SearchEngine::filesAhead() const {
+    const SearchCriteria& c = *criteria_;
+    WalkReadAhead::FileFilter files;
+    // Only a scan that reads each file as the walk finds it wants them soon, and only
+    // names the quick test can judge are judged ahead.
+    if (!c.searchContents || !c.onePhaseSearch)
+        return files;
+    if (!c.fileName.empty()) {
+        SearchExpression name;
+        if (!name.set(c.fileName, c.matchFilenameCase, /*compileNow=*/true, nullptr) ||
+            !files.matcher.set(name.pattern(), name.matchCase())) {
+            return files;
+        }
+        files.everyName = false;
+        files.exclude = c.excludeFilename;
+    }
+    files.on = true;
+    return files;
 }
 
 void SearchEngine::searchLookInFolder(const std::string& folder, bool stayOnFileSystem) {
@@ -230,7 +275,8 @@ struct SearchEngine::WalkFrame {
     std::size_t pathLength;          // of walkPath_ for this folder
     std::size_t namesStart;          // its pending subfolder names in subfolderNames_
     std::size_t namesEnd;
-    std::size_t nextName;  // the next pending name to walk into
+    std::size_t nextName;   // the next pending name to walk into
+    std::size_t aheadName;  // the next pending name not handed to the read-ahead yet
 };
 
 // Depth-first with an explicit stack, so no depth of tree exhausts the thread's stack, and
@@ -242,8 +288,8 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
     auto enter = [&](std::unique_ptr<Directory> dir) {
         const std::size_t namesStart = subfolderNames_.size();
         listFolder(*dir);
-        stack.push_back(
-            {std::move(dir), walkPath_.size(), namesStart, subfolderNames_.size(), namesStart});
+        stack.push_back({std::move(dir), walkPath_.size(), namesStart, subfolderNames_.size(),
+                         namesStart, namesStart});
         if (stack.size() > budget_.heldLevels + 1)
             stack[stack.size() - budget_.heldLevels - 1].dir.reset();
     };
@@ -266,6 +312,8 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
         // A view only until the child is listed, which may move the names' storage.
         const std::string_view sub(subfolderNames_.data() + frame.nextName + sizeof length, length);
         frame.nextName += sizeof length + length;
+        if (readAhead_ && readAhead_->hungry())
+            readAhead(stack);
         Directory& parent = *frame.dir;
         std::unique_ptr<Directory> child =
             openFolderWith([&] { return parent.openSubfolder(sub); }, &stack);
@@ -274,6 +322,44 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
             walkPath_ += '/';
             enter(std::move(child));
         }
+    }
+}
+
+void SearchEngine::readAhead(std::vector<WalkFrame>& stack) {
+    // The top folder's next subfolders come first, then those of the folders below it in
+    // the stack; each add() goes in front of the ones before, so the lowest folder's names
+    // are handed over first and the top's end up nearest.
+    struct Span {
+        std::size_t level, from, to;
+    };
+    Span spans[kReadAheadBatch];
+    std::size_t spanCount = 0;
+    std::size_t handed = 0;
+    const std::size_t lowestLevel = stack.size() - std::min(stack.size(), kReadAheadLevels);
+    for (std::size_t level = stack.size(); level > lowestLevel && handed < kReadAheadBatch;) {
+        WalkFrame& frame = stack[--level];
+        const std::size_t from = std::max(frame.aheadName, frame.nextName);
+        std::size_t at = from;
+        while (at < frame.namesEnd && handed < kReadAheadBatch) {
+            std::uint32_t length = 0;
+            std::memcpy(&length, subfolderNames_.data() + at, sizeof length);
+            at += sizeof length + length;
+            ++handed;
+        }
+        if (at > from)
+            spans[spanCount++] = {level, from, at};
+        frame.aheadName = at;
+    }
+    while (spanCount > 0) {
+        const Span& span = spans[--spanCount];
+        aheadNames_.clear();
+        for (std::size_t at = span.from; at < span.to;) {
+            std::uint32_t length = 0;
+            std::memcpy(&length, subfolderNames_.data() + at, sizeof length);
+            aheadNames_.emplace_back(subfolderNames_.data() + at + sizeof length, length);
+            at += sizeof length + length;
+        }
+        readAhead_->add(walkPath_.substr(0, stack[span.level].pathLength), aheadNames_);
     }
 }
 

@@ -25,6 +25,7 @@
 #include "engine/FoundItem.h"
 #include "engine/NameMatcher.h"
 #include "engine/SearchExpression.h"
+#include "engine/WalkReadAhead.h"
 
 namespace scoutwell {
 
@@ -101,6 +102,11 @@ class SearchEngine {
     // Tests the entries of the folder whose path walkPath_ holds and appends its
     // subfolders' names to subfolderNames_.
     void listFolder(Directory& dir);
+    // Which files the read-ahead may start reading: those this search scans at once.
+    WalkReadAhead::FileFilter filesAhead() const;
+    // Hands the read-ahead the next subfolders the walk will enter after the one it is
+    // about to enter, nearest first.
+    void readAhead(std::vector<WalkFrame>& stack);
     // Opens again the folder on top of the stack, let go earlier; `child` is the folder
     // just left, or null.
     void reopenTop(std::vector<WalkFrame>& stack, Directory* child);
@@ -141,7 +147,9 @@ class SearchEngine {
     std::atomic<bool> itemsAdded_{false};   // set by whichever thread delivers
     std::unique_ptr<ScanBuffers> buffers_;  // the walking thread's, for a contents search
     std::vector<std::unique_ptr<FoundFile>> pendingFiles_;
-    std::unique_ptr<ScanPool> scanPool_;  // for a contents search
+    std::unique_ptr<ScanPool> scanPool_;        // for a contents search
+    std::unique_ptr<WalkReadAhead> readAhead_;  // for a walk into subfolders, where it helps
+    std::vector<std::string_view> aheadNames_;
     DescriptorBudget budget_;
     std::thread thread_;
     std::mutex endLock_;

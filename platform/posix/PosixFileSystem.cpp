@@ -92,15 +92,25 @@ UniqueFd openPath(const std::string& path, int flags) {
 // smaller.
 constexpr std::size_t kPseudoFileReadLimit = std::size_t{1} << 20;
 
+// The unit of st_blocks.
+constexpr std::uint64_t kStatBlockSize = 512;
+
+// What readFileAhead() asks for: a scan's first chunk.
+constexpr off_t kReadAheadBytes = 64 * 1024;
+
 // Reads over a file at or below this size need no read-ahead advice.
 constexpr std::int64_t kAdviceThreshold = 64 * 1024;
 
 class PosixReadableFile : public ReadableFile {
   public:
-    // At most `limit` bytes are read.
-    PosixReadableFile(UniqueFd fd, std::size_t limit) : fd_(std::move(fd)), remaining_(limit) {}
+    // At most `limit` bytes are read. `sparse`: the file has fewer blocks than its size
+    // needs, so it may have holes worth asking the file system for.
+    PosixReadableFile(UniqueFd fd, std::size_t limit, bool sparse)
+        : fd_(std::move(fd)), remaining_(limit), sparse_(sparse) {}
 
     long read(char* buffer, std::size_t size) override {
+        if (failed_)
+            return -1;
         size = std::min(size, remaining_);
         std::size_t got = 0;
         // A short read from a regular file only means the end; keep reading until the
@@ -119,12 +129,44 @@ class PosixReadableFile : public ReadableFile {
             got += static_cast<std::size_t>(n);
         }
         remaining_ -= got;
+        offset_ += got;
         return static_cast<long>(got);
+    }
+
+    std::uint64_t skipHole(std::uint64_t unit) override {
+        if (!sparse_ || failed_ || unit == 0 || remaining_ < unit)
+            return 0;
+        std::uint64_t hole = 0;
+        const off_t data = ::lseek(fd_.get(), offset_, SEEK_DATA);
+        if (data >= offset_) {
+            hole = static_cast<std::uint64_t>(data - offset_);
+        } else if (data < 0 && errno == ENXIO) {
+            // No data from here on: a hole up to the end, or the end itself.
+            const off_t end = ::lseek(fd_.get(), 0, SEEK_END);
+            if (end > offset_)
+                hole = static_cast<std::uint64_t>(end - offset_);
+        } else {
+            sparse_ = false;  // the file system cannot tell; read it all
+        }
+        hole = std::min<std::uint64_t>(hole, remaining_);
+        const std::uint64_t skipped = hole / unit * unit;
+        // SEEK_DATA and SEEK_END moved the offset: put it where reading goes on.
+        const off_t next = offset_ + static_cast<off_t>(skipped);
+        if (::lseek(fd_.get(), next, SEEK_SET) != next) {
+            failed_ = true;
+            return 0;
+        }
+        offset_ = next;
+        remaining_ -= static_cast<std::size_t>(skipped);
+        return skipped;
     }
 
   private:
     UniqueFd fd_;
     std::size_t remaining_;  // bytes the scan may still read
+    off_t offset_ = 0;       // of the next byte read
+    bool sparse_;
+    bool failed_ = false;  // the offset is lost: every later read fails
 };
 
 // The scan's file on an open descriptor: regular files only, described in `st`, and never
@@ -144,9 +186,14 @@ std::unique_ptr<ReadableFile> scanFileOf(UniqueFd fd, const struct stat& st, Fil
         limit = kPseudoFileReadLimit;
     else if (kind == FileSystemKind::kExactSizes)
         limit = static_cast<std::size_t>(st.st_size);
+    // A file with fewer 512-byte blocks than its size needs has holes (or is compressed
+    // by its file system): only then is it worth asking where its data is.
+    const bool sparse = kind != FileSystemKind::kPseudo &&
+                        static_cast<std::uint64_t>(st.st_blocks) * kStatBlockSize <
+                            static_cast<std::uint64_t>(st.st_size);
     // Reading up to the size saves the read that would only report the end: most of the
     // reads on a tree of small files.
-    return std::make_unique<PosixReadableFile>(std::move(fd), limit);
+    return std::make_unique<PosixReadableFile>(std::move(fd), limit, sparse);
 }
 
 // getdents64 buffers shared by the folders of one walk. A walk closes a folder's
@@ -290,6 +337,15 @@ class PosixDirectory : public Directory {
         info.modified = modifiedOf(st);
         info.isDirectory = false;
         return scanFileOf(std::move(fd), st, kindOf(st.st_dev));
+    }
+
+    void readFileAhead(std::string_view name) override {
+        if (kindOf(device_) == FileSystemKind::kPseudo)
+            return;
+        struct stat st;
+        const UniqueFd fd = openEntry(name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, st);
+        if (fd && S_ISREG(st.st_mode) && !isWrittenFile(st.st_dev, st.st_ino))
+            ::posix_fadvise(fd.get(), 0, kReadAheadBytes, POSIX_FADV_WILLNEED);
     }
 
   private:

@@ -32,6 +32,8 @@ class PosixFileSystem : public FileSystem {
     bool isDirectory(const std::string& path) override;
     bool exists(const std::string& path) override;
     std::vector<MountPoint> mounts() override;
+    // Each walk's folders share only what is locked (the mount table).
+    bool opensFoldersOnAnyThread() const override { return true; }
 
     // The file-system type of a device, from the mount table (read once, and again when a
     // device is not in it).

@@ -40,16 +40,21 @@ TEST(DescriptorBudget, TheSharesNeverPassWhatIsFree) {
         int wanted;
         int threads;
         std::size_t heldLevels, queuedFiles;
+        int readAheadHelpers;
     };
+    // The read-ahead takes 3 descriptors a helper from the queue's share, at most half
+    // of it.
     const Case cases[] = {
-        {-5, 4, 1, 1, 0}, {5, 2, 1, 1, 0},      {11, 2, 2, 3, 2},
-        {19, 2, 2, 7, 6}, {1000, 2, 2, 16, 64}, {1000, 1, 1, 16, 64},
+        {-5, 4, 1, 1, 0, 0},   {5, 2, 1, 1, 0, 0},      {11, 2, 2, 3, 2, 0},
+        {19, 2, 2, 7, 3, 1},   {1000, 2, 2, 16, 52, 4}, {1000, 1, 1, 16, 52, 4},
+        {60, 2, 2, 16, 26, 4},
     };
     for (const Case& c : cases) {
         const DescriptorBudget b = DescriptorBudget::fromFree(c.free, c.wanted);
         EXPECT_EQ(b.threads, c.threads) << c.free;
         EXPECT_EQ(b.heldLevels, c.heldLevels) << c.free;
         EXPECT_EQ(b.queuedFiles, c.queuedFiles) << c.free;
+        EXPECT_EQ(b.readAheadHelpers, c.readAheadHelpers) << c.free;
     }
     // Past the least a search needs (the walk's 3 and one scanner's 2), the walk, the
     // scanners and the queue together stay within what is free.
@@ -57,7 +62,7 @@ TEST(DescriptorBudget, TheSharesNeverPassWhatIsFree) {
         for (int wanted : {1, 2, 8}) {
             const DescriptorBudget b = DescriptorBudget::fromFree(free, wanted);
             const long long used = static_cast<long long>(b.heldLevels) + 2 + 2LL * b.threads +
-                                   static_cast<long long>(b.queuedFiles);
+                                   static_cast<long long>(b.queuedFiles) + 3LL * b.readAheadHelpers;
             EXPECT_LE(used, free) << free << " " << wanted;
             EXPECT_GE(b.threads, 1);
             EXPECT_GE(b.heldLevels, 1u);

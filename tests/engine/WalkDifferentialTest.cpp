@@ -12,6 +12,7 @@
 #include "engine/SearchCriteria.h"
 #include "engine/SearchEngine.h"
 #include "engine/Tuning.h"
+#include "engine/WalkReadAhead.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TempTree.h"
 
@@ -81,9 +82,19 @@ void makeTree(TempTree& tree, std::mt19937& random) {
         tree.file("big/" + std::string(40, 'n') + std::to_string(i) + (i % 2 ? ".h" : ".txt"));
 }
 
+class ReadAheadSwitch {
+  public:
+    explicit ReadAheadSwitch(bool on) : was_(readAheadOn()) { setReadAhead(on); }
+    ~ReadAheadSwitch() { setReadAhead(was_); }
+
+  private:
+    bool was_;
+};
+
 std::vector<std::string> runSearch(const TempTree& tree, const SearchCriteria& prototype,
-                                   bool plain, std::size_t stopAfter) {
+                                   bool plain, std::size_t stopAfter, bool readAhead = true) {
     PlainSwitch plainSwitch(plain);
+    ReadAheadSwitch readAheadSwitch(readAhead);
     SearchCriteria criteria(prototype);
     RecordingSink sink(criteria, stopAfter);
     criteria.sink = &sink;
@@ -136,6 +147,57 @@ TEST(WalkDifferential, FastNameTestDeliversWhatThePlainOneDelivers) {
         }
     }
     EXPECT_EQ(runs, 16 * static_cast<int>(std::size(names)));
+    setFileSystem(previous);
+}
+
+// Trees deep and wide enough that the helpers list folders ahead of the walk, many of
+// them before the walk comes: what the walk delivers, and what a stopped walk has
+// delivered, is what it delivers without them.
+TEST(WalkDifferential, ReadingAheadChangesNothingDelivered) {
+    PosixFileSystem posix;
+    FileSystem* previous = fileSystem();
+    setFileSystem(&posix);
+    const std::size_t listedBefore = WalkReadAhead::listedInProcess();
+    for (const unsigned seed : {1u, 2u, 3u}) {
+        std::mt19937 random(seed);
+        TempTree tree;
+        std::vector<std::string> folders = {""};
+        for (int i = 0; i < 300; ++i) {
+            // Most folders go under recent ones, so that chains run deep.
+            const std::size_t pick =
+                random() % 4 == 0
+                    ? random() % folders.size()
+                    : folders.size() - 1 - random() % std::min<std::size_t>(folders.size(), 6);
+            const std::string& parent = folders[pick];
+            if (std::count(parent.begin(), parent.end(), '/') >= 9)
+                continue;
+            folders.push_back(
+                tree.folder(parent + "d" + std::to_string(i)).substr(tree.path().size()));
+            if (random() % 2 == 0)
+                tree.file(folders.back() + "f" + std::to_string(i) + ".h",
+                          random() % 3 == 0 ? "needle\n" : "hay\n");
+        }
+        for (int variant = 0; variant < 4; ++variant) {
+            SearchCriteria c;
+            c.fileName = variant == 0 ? "*.h" : "";
+            if (variant >= 2) {
+                c.searchContents = true;
+                c.containingText = "needle";
+                c.onePhaseSearch = variant == 2;
+            }
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << " variant " << variant);
+            const std::vector<std::string> without = runSearch(tree, c, false, 0, false);
+            ASSERT_EQ(runSearch(tree, c, false, 0, true), without);
+            for (int stop = 0; stop < 3 && without.size() > 2; ++stop) {
+                const std::size_t stopAfter = 1 + random() % (without.size() - 1);
+                const std::vector<std::string> stopped = runSearch(tree, c, false, stopAfter, true);
+                ASSERT_EQ(stopped.size(), stopAfter);
+                ASSERT_TRUE(std::equal(stopped.begin(), stopped.end(), without.begin()))
+                    << "stop after " << stopAfter;
+            }
+        }
+    }
+    EXPECT_GT(WalkReadAhead::listedInProcess(), listedBefore);
     setFileSystem(previous);
 }
 
