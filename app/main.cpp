@@ -1,9 +1,7 @@
 // Scoutwell's start-up: the command line, then the unattended search or the help on
 // standard output, or the window module for everything that shows a window.
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -11,6 +9,7 @@
 #include "app/core/UnattendedSearch.h"
 #include "app/start/ProgramStart.h"
 #include "engine/Messages.h"
+#include "engine/ProgramModules.h"
 
 namespace {
 
@@ -18,24 +17,10 @@ constexpr const char* kWindowModule = "scoutwell-window.so";
 constexpr const char* kWindowEntry = "scoutwellWindowMain";
 constexpr const char* kModuleMissing = "the search window cannot be loaded: %s\n";
 
-// The folder of this program, ending with '/'.
-std::string programFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return "./";
-    std::string folder(path, static_cast<std::size_t>(length));
-    folder.erase(folder.rfind('/') + 1);
-    return folder;
-}
-
 // The window module beside the build's programs, else where the installation puts it.
 int runWindowModule(int argc, char** argv) {
-    const std::string folder = programFolder();
     std::string error;
-    for (const std::string& candidate :
-         {folder + "../lib/scoutwell/" + kWindowModule,
-          folder + "../" SCOUTWELL_INSTALL_LIBDIR "/scoutwell/" + kWindowModule}) {
+    for (const std::string& candidate : scoutwell::programModuleCandidates(kWindowModule)) {
         void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!module) {
             if (error.empty())

@@ -1,40 +1,21 @@
 // PDF files, read through the PDF module (PdfModule.h) a page at a time.
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <climits>
 #include <memory>
 #include <string>
 
 #include "engine/DocumentDecoder.h"
 #include "engine/DocumentFormats.h"
 #include "engine/PdfModule.h"
-
-#ifndef SCOUTWELL_INSTALL_LIBDIR
-#define SCOUTWELL_INSTALL_LIBDIR "lib"
-#endif
+#include "engine/ProgramModules.h"
 
 namespace scoutwell {
 namespace {
 
-// The folder of the running program, ending with '/'.
-std::string programFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return "./";
-    std::string folder(path, static_cast<std::size_t>(length));
-    folder.erase(folder.rfind('/') + 1);
-    return folder;
-}
-
 // The module beside the build's programs, else where the installation puts it (as the
 // window module is found); null when neither loads. Loaded once, and never unloaded.
 const ScoutwellPdfReader* loadReader() {
-    const std::string folder = programFolder();
-    for (const std::string& candidate :
-         {folder + "../lib/scoutwell/" + kPdfModuleName,
-          folder + "../" SCOUTWELL_INSTALL_LIBDIR "/scoutwell/" + kPdfModuleName}) {
+    for (const std::string& candidate : programModuleCandidates(kPdfModuleName)) {
         void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (module == nullptr)
             continue;

@@ -43,6 +43,37 @@ void copyPathToClipboard(const std::string& path) {
         clipboard->setMimeData(data);
 }
 
+// A context menu whose items run commands: the chosen one runs once the menu has closed.
+class CommandMenu {
+  public:
+    QAction* add(const QString& text, std::function<void()> command) {
+        QAction* action = menu_.addAction(text);
+        commands_[action] = std::move(command);
+        return action;
+    }
+    void addSeparator() { menu_.addSeparator(); }
+    void setDefaultAction(QAction* action) { menu_.setDefaultAction(action); }
+    // Properties of `path`, where the file manager offers them.
+    void addProperties(const std::string& path, ShellServices& shell) {
+        if (!shell.offersItemProperties())
+            return;
+        menu_.addSeparator();
+        add(QString::fromLatin1(kPropertiesItem), [path, &shell] {
+            if (!shell.showItemProperties(path))
+                showMessage(text::format(kCouldNotShowProperties, path.c_str()));
+        });
+    }
+    void run(const QPoint& globalPos) {
+        QAction* chosen = runPopup(menu_, globalPos);
+        if (auto it = commands_.find(chosen); chosen && it != commands_.end())
+            it->second();
+    }
+
+  private:
+    QMenu menu_;
+    std::map<QAction*, std::function<void()>> commands_;
+};
+
 }  // namespace
 
 std::int32_t resultFromErrno(int error) {
@@ -62,87 +93,59 @@ bool showSingleFileMenu(const std::string& name, const std::string& location,
         return false;
     }
 
-    QMenu menu;
-    std::map<QAction*, std::function<void()>> commands;
-    auto add = [&](const QString& text, std::function<void()> command) {
-        QAction* action = menu.addAction(text);
-        commands[action] = std::move(command);
-        return action;
-    };
+    CommandMenu menu;
     const std::vector<std::string> one{path};
     menu.setDefaultAction(
-        add(QString::fromLatin1(kSingleOpenItem), [&] { openFile(path, shell); }));
+        menu.add(QString::fromLatin1(kSingleOpenItem), [&] { openFile(path, shell); }));
     for (const std::string& id : shell.recommendedApplications(path)) {
         const std::optional<std::string> app = shell.applicationName(id);
         if (app && !app->empty())
-            add(menuText(text::format(kOpenWithItem, app->c_str())),
-                [&shell, id, &one] { openFilesWith(id, one, shell); });
+            menu.add(menuText(text::format(kOpenWithItem, app->c_str())),
+                     [&shell, id, &one] { openFilesWith(id, one, shell); });
     }
-    add(QString::fromLatin1(kExploreHereItem), [&] { exploreHere(one, shell); });
+    menu.add(QString::fromLatin1(kExploreHereItem), [&] { exploreHere(one, shell); });
     menu.addSeparator();
-    add(QString::fromLatin1(kCopyItem), [&] { copyFilesToClipboard(one); });
-    add(QString::fromLatin1(kCopyPathItem), [&] { copyPathToClipboard(path); });
+    menu.add(QString::fromLatin1(kCopyItem), [&] { copyFilesToClipboard(one); });
+    menu.add(QString::fromLatin1(kCopyPathItem), [&] { copyPathToClipboard(path); });
     menu.addSeparator();
-    add(QString::fromLatin1(kMoveToTrashItem), [&] {
+    menu.add(QString::fromLatin1(kMoveToTrashItem), [&] {
         FileDataSource source;
         source.fill(one);
         source.deleteFiles(shell);
     });
-    if (shell.offersItemProperties()) {
-        menu.addSeparator();
-        add(QString::fromLatin1(kPropertiesItem), [&] {
-            if (!shell.showItemProperties(path))
-                showMessage(text::format(kCouldNotShowProperties, path.c_str()));
-        });
-    }
+    menu.addProperties(path, shell);
 
-    QAction* chosen = runPopup(menu, globalPos);
-    if (auto it = commands.find(chosen); chosen && it != commands.end())
-        it->second();
+    menu.run(globalPos);
     return true;
 }
 
 void showMemberMenu(const std::string& path, const std::string& archivePath,
                     const std::function<std::string()>& extract, const QPoint& globalPos,
                     ShellServices& shell) {
-    QMenu menu;
-    std::map<QAction*, std::function<void()>> commands;
-    auto add = [&](const QString& text, std::function<void()> command) {
-        QAction* action = menu.addAction(text);
-        commands[action] = std::move(command);
-        return action;
-    };
-    menu.setDefaultAction(add(QString::fromLatin1(kSingleOpenItem), [&] {
+    CommandMenu menu;
+    menu.setDefaultAction(menu.add(QString::fromLatin1(kSingleOpenItem), [&] {
         if (const std::string copy = extract(); !copy.empty())
             openFile(copy, shell);
     }));
     for (const std::string& id : shell.recommendedApplications(path)) {
         const std::optional<std::string> app = shell.applicationName(id);
         if (app && !app->empty())
-            add(menuText(text::format(kOpenWithItem, app->c_str())), [&shell, id, &extract] {
+            menu.add(menuText(text::format(kOpenWithItem, app->c_str())), [&shell, id, &extract] {
                 if (const std::string copy = extract(); !copy.empty())
                     openFilesWith(id, {copy}, shell);
             });
     }
-    add(QString::fromLatin1(kExploreHereItem), [&] { exploreHere({archivePath}, shell); });
+    menu.add(QString::fromLatin1(kExploreHereItem), [&] { exploreHere({archivePath}, shell); });
     menu.addSeparator();
-    add(QString::fromLatin1(kCopyItem), [&] {
+    menu.add(QString::fromLatin1(kCopyItem), [&] {
         if (const std::string copy = extract(); !copy.empty()) {
             const std::vector<std::string> shown{path};
             copyFilesToClipboard({copy}, &shown);
         }
     });
-    add(QString::fromLatin1(kCopyPathItem), [&] { copyPathToClipboard(path); });
-    if (shell.offersItemProperties()) {
-        menu.addSeparator();
-        add(QString::fromLatin1(kPropertiesItem), [&] {
-            if (!shell.showItemProperties(archivePath))
-                showMessage(text::format(kCouldNotShowProperties, archivePath.c_str()));
-        });
-    }
-    QAction* chosen = runPopup(menu, globalPos);
-    if (auto it = commands.find(chosen); chosen && it != commands.end())
-        it->second();
+    menu.add(QString::fromLatin1(kCopyPathItem), [&] { copyPathToClipboard(path); });
+    menu.addProperties(archivePath, shell);
+    menu.run(globalPos);
 }
 
 bool showSingleFileMenu(const std::string& name, const std::string& location,
