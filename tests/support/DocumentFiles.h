@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "tests/support/ArchiveWriter.h"
 
 namespace scoutwell::testing {
 
@@ -19,65 +22,21 @@ struct ZipEntry {
     bool encrypted = false;  // flagged as encrypted (its bytes are not)
 };
 
-inline std::uint32_t crc32Of(std::string_view bytes) {
-    std::uint32_t crc = 0xFFFFFFFF;
-    for (const char c : bytes) {
-        crc ^= static_cast<unsigned char>(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
-    }
-    return crc ^ 0xFFFFFFFF;
-}
-
-inline void putLittle(std::string& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
 // A zip holding `entries` in order, without extra fields (sizes below 4 GB).
 inline std::string zipOf(const std::vector<ZipEntry>& entries) {
-    std::string out;
-    std::string directory;
+    std::vector<RawZipMember> members;
+    members.reserve(entries.size());
     for (const ZipEntry& e : entries) {
-        const bool deflated = e.deflatedSize != 0;
-        const std::uint32_t crc = deflated ? e.crc : crc32Of(e.data);
-        const std::uint64_t size = deflated ? e.deflatedSize : e.data.size();
-        const auto header = [&](std::string& to, bool central) {
-            putLittle(to, central ? 0x02014B50 : 0x04034B50, 4);
-            if (central)
-                putLittle(to, 20, 2);               // made by
-            putLittle(to, 20, 2);                   // needed
-            putLittle(to, e.encrypted ? 1 : 0, 2);  // flags
-            putLittle(to, deflated ? 8 : 0, 2);
-            putLittle(to, 0, 4);  // time and date
-            putLittle(to, crc, 4);
-            putLittle(to, e.data.size(), 4);
-            putLittle(to, size, 4);
-            putLittle(to, e.name.size(), 2);
-            putLittle(to, 0, 2);  // extra
-            if (central) {
-                putLittle(to, 0, 2);  // comment
-                putLittle(to, 0, 2);  // disk
-                putLittle(to, 0, 2);  // internal attributes
-                putLittle(to, 0, 4);  // external attributes
-                putLittle(to, out.size(), 4);
-            }
-            to += e.name;
-        };
-        header(directory, /*central=*/true);
-        header(out, /*central=*/false);
-        out += e.data;
+        RawZipMember m;
+        m.name = e.name;
+        m.data = e.data;
+        m.deflated = e.deflatedSize != 0;
+        m.crc = e.crc;
+        m.size = static_cast<std::uint32_t>(e.deflatedSize);
+        m.encrypted = e.encrypted;
+        members.push_back(std::move(m));
     }
-    const std::size_t directoryAt = out.size();
-    out += directory;
-    putLittle(out, 0x06054B50, 4);
-    putLittle(out, 0, 4);
-    putLittle(out, entries.size(), 2);
-    putLittle(out, entries.size(), 2);
-    putLittle(out, directory.size(), 4);
-    putLittle(out, directoryAt, 4);
-    putLittle(out, 0, 2);
-    return out;
+    return rawZip(members);
 }
 
 inline const char* const kWordNamespaces =
