@@ -119,6 +119,45 @@ class Normaliser {
     // Whether the last byte fed was a CR that waits for the byte after it.
     bool holdsCR() const { return heldCR_; }
 
+    // Whether the `size` bytes at `in`, fed next, end in an LF that ends a line.
+    bool endsLine(const char* in, std::size_t size) const {
+        return size > 0 && static_cast<unsigned char>(in[size - 1]) == kLF &&
+               (eolUnix_ || afterCR(in, size - 1));
+    }
+
+    // What feeding `in` does to the line count and to the state, without the text: for
+    // bytes that end a line (endsLine()). Returns the number of line ends the text would
+    // hold: a NUL between a CR and an LF keeps them apart, as in feed().
+    std::size_t skipLines(const char* in, std::size_t size) {
+        const bool pairEndsText = afterCR(in, size - 1);
+        std::size_t from = 0;
+        std::size_t lineEnds = 0;
+        if (pairedLF_) {
+            // Its CR was written with the chunk before.
+            from = 1;
+        } else if (heldCR_ && static_cast<unsigned char>(in[0]) == kLF) {
+            ++lineEnds;
+            from = 1;
+        } else if (heldCR_ && eolMac_) {
+            ++lineEnds;
+        }
+        const char* const rest = in + from;
+        const std::size_t restSize = size - from;
+        const std::size_t pairs = countBytePair(rest, restSize, kCR, static_cast<char>(kLF));
+        lineEnds += pairs;
+        if (eolUnix_)
+            lineEnds += countByte(rest, restSize, static_cast<char>(kLF)) - pairs;
+        if (eolMac_)
+            lineEnds += countByte(rest, restSize, kCR) - pairs;
+        heldCR_ = false;
+        pairedLF_ = false;
+        // The LF of a CR LF pair is a silent control byte; a lone LF ending a line is
+        // written as a CR.
+        lastWasControl_ = pairEndsText;
+        atFileStart_ = false;
+        return lineEnds;
+    }
+
     // Settles a held CR by the byte that will be fed next, so that a line ending at a
     // chunk's end is complete within the chunk; writes at most one byte.
     std::size_t settleHeldCR(unsigned char next, char* out) {
@@ -145,6 +184,11 @@ class Normaliser {
     }
 
   private:
+    // Whether the byte before in[at] is a CR, the chunk before's held one included.
+    bool afterCR(const char* in, std::size_t at) const {
+        return at > 0 ? in[at - 1] == kCR : heldCR_ || pairedLF_;
+    }
+
     void settleLoneCR(char*& out) {
         if (eolMac_)
             pass(out, kCR);
@@ -247,6 +291,19 @@ class FastLineSearch {
                 /*ignoreCase=*/lowerLines_),
           dfa_(expression.automaton()) {}
 
+    // The scan that finds every hit's literal in the raw bytes too, or nullptr: the
+    // literal must pass normalisation unchanged (no control byte, no space) and be looked
+    // for in the text as it is.
+    const LiteralScan* rawScan() const {
+        const std::string& literal = scan_.literal();
+        const bool passesUnchanged = std::all_of(literal.begin(), literal.end(), [](char c) {
+            return static_cast<unsigned char>(c) > kFirstPrintable;
+        });
+        return !literal.empty() && passesUnchanged && (expression_.matchCase() || lowerLines_)
+                   ? &scan_
+                   : nullptr;
+    }
+
     std::size_t run(char* text, std::size_t size, int& lineCounter, bool& found) {
         const void* lastCR = memrchr(text, kCR, size);
         const std::size_t linesEnd =
@@ -345,6 +402,49 @@ class FastLineSearch {
     LazyDfa& dfa_;
     std::string lowered_;
 };
+
+// How many bytes at the front of the raw chunk `in` end complete lines that cannot hold a
+// hit, so that their text need not be made: 0, or a length that ends a line where neither
+// the chunk nor the carried text `text` can give the literal. A literal that passes
+// normalisation unchanged is in the text only where its bytes are in the raw bytes with
+// nothing between them but a run of control bytes that adds nothing: one that starts with
+// a NUL, or one at the chunk's start after a NUL of the chunk before (any other adds a
+// space or a line end). So the chunk is copied after the carried text without such runs,
+// and the literal looked for there; the bytes after `carried` in `text` are overwritten.
+std::size_t linesWithoutHit(const LiteralScan& scan, const Normaliser& normaliser, const char* in,
+                            std::size_t size, char* text, std::size_t carried) {
+    if (size < 2)
+        return 0;
+    const auto isControl = [&](std::size_t at) {
+        return static_cast<unsigned char>(in[at]) < kFirstPrintable;
+    };
+    std::size_t pos = 0;
+    while (pos < size && isControl(pos))
+        ++pos;
+    // At most the chunk after at most the carry: the buffer holds both.
+    char* joined = text + carried;
+    while (pos < size) {
+        const void* nul = std::memchr(in + pos, kNul, size - pos);
+        const std::size_t end =
+            nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - in) : size;
+        std::memcpy(joined, in + pos, end - pos);
+        joined += end - pos;
+        pos = end;
+        while (pos < size && isControl(pos))
+            ++pos;
+    }
+    if (scan.find(text, static_cast<std::size_t>(joined - text)) != LiteralScan::kNotFound)
+        return 0;
+    // The last byte always goes through the text: it may be a CR to settle.
+    std::size_t last = size - 1;
+    while (const void* lf = memrchr(in, kLF, last)) {
+        const auto length = static_cast<std::size_t>(static_cast<const char*>(lf) - in) + 1;
+        if (normaliser.endsLine(in, length))
+            return length;
+        last = length - 1;
+    }
+    return 0;
+}
 
 }  // namespace
 
@@ -474,11 +574,25 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
 
         // All but the chunk's last byte always fit after the carried tail; the last byte,
         // the settling of a final CR and the end-of-file CR go through `tail` first.
+        // Until the expression has been compiled, by the first line searched, the plain
+        // split decides when that happens.
+        if (!plain && !fastSearch && expression.compiled())
+            fastSearch.emplace(expression, hits);
+        // Complete lines that cannot hold a hit are only counted.
+        std::size_t skipped = 0;
+        if (fastSearch) {
+            if (const LiteralScan* scan = fastSearch->rawScan())
+                skipped = linesWithoutHit(*scan, normaliser, raw, size, text, carried);
+            if (skipped > 0) {
+                lineCounter += static_cast<int>(normaliser.skipLines(raw, skipped));
+                carried = 0;
+            }
+        }
         std::size_t length = carried;
         char tail[4];
         std::size_t tailLength = 0;
-        if (size > 0) {
-            length += normaliser.feed(raw, size - 1, text + length);
+        if (size > skipped) {
+            length += normaliser.feed(raw + skipped, size - skipped - 1, text + length);
             tailLength = normaliser.feed(raw + size - 1, 1, tail);
         }
         if (!endOfFile && normaliser.holdsCR()) {
@@ -510,8 +624,6 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
         }
         length += tailLength;
 
-        // Until the expression has been compiled, by the first line searched, the plain
-        // split decides when that happens.
         std::size_t consumed = 0;
         if (!plain && expression.compiled()) {
             if (!fastSearch)

@@ -319,6 +319,33 @@ std::size_t countByte(const char* data, std::size_t size, char b) {
     return count;
 }
 
+std::size_t countBytePair(const char* data, std::size_t size, char first, char second) {
+    std::size_t count = 0;
+    std::size_t pos = 0;
+#if defined(__SSE2__)
+    const __m128i wantedFirst = _mm_set1_epi8(first);
+    const __m128i wantedSecond = _mm_set1_epi8(second);
+    const __m128i zero = _mm_setzero_si128();
+    // Blocks of pairs starting at pos..pos+15, whose second bytes end at pos + 16.
+    while (size - pos >= 17) {
+        __m128i counters = zero;
+        const std::size_t blocks = std::min<std::size_t>((size - pos - 1) / 16, 255);
+        for (std::size_t i = 0; i < blocks; ++i, pos += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos + 1));
+            counters = _mm_sub_epi8(counters, _mm_and_si128(_mm_cmpeq_epi8(a, wantedFirst),
+                                                            _mm_cmpeq_epi8(b, wantedSecond)));
+        }
+        const __m128i sums = _mm_sad_epu8(counters, zero);
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+    }
+#endif
+    for (; pos + 1 < size; ++pos)
+        count += data[pos] == first && data[pos + 1] == second;
+    return count;
+}
+
 std::size_t findControlByte(const char* data, std::size_t size, bool skipLF) {
     std::size_t pos = 0;
 #if defined(SCOUTWELL_WIDE_SCANS)

@@ -57,6 +57,10 @@ class LiteralScan {
 // Number of bytes equal to `b` in [data, data + size).
 std::size_t countByte(const char* data, std::size_t size, char b);
 
+// Number of offsets i with data[i] == `first` and data[i + 1] == `second` in
+// [data, data + size): CR LF pairs, say.
+std::size_t countBytePair(const char* data, std::size_t size, char first, char second);
+
 // Offset of the first byte below 32 other than TAB (and LF with `skipLF`), or `size` when
 // there is none.
 std::size_t findControlByte(const char* data, std::size_t size, bool skipLF = false);

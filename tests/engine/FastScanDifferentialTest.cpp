@@ -300,7 +300,7 @@ class FastScanFileTest : public ::testing::Test {
                  bool stopAtFirst) {
         setPlainAlgorithm(plain);
         SearchExpression expression;
-        expression.set(pattern, matchCase, /*compileNow=*/false, nullptr);
+        expression.set(pattern, matchCase, compileFirst, nullptr);
         ScanBuffers buffers(bufferSize);
         FoundFile file(makeSharedText("/gen/"), "f", 0, 0);
         fs.clearLog();
@@ -325,6 +325,7 @@ class FastScanFileTest : public ::testing::Test {
                                  << " eolUnix " << eolUnix << " eolMac " << eolMac
                                  << " stopAtFirst " << stopAtFirst << " buffer " << bufferSize);
                     const Outcome want = scan(true, pattern, matchCase, bufferSize, stopAtFirst);
+                    plainHits += want.hits.size();
                     const Outcome got = scan(false, pattern, matchCase, bufferSize, stopAtFirst);
                     EXPECT_EQ(got.count, want.count);
                     EXPECT_EQ(got.hitsComplete, want.hitsComplete);
@@ -342,6 +343,11 @@ class FastScanFileTest : public ::testing::Test {
         }
     }
 
+    // Whether each scan's expression is compiled before it, as one compiled for the files
+    // before is; otherwise the first line searched compiles it.
+    bool compileFirst = false;
+    // Hit lines the plain scans of compare() found, over every option.
+    std::size_t plainHits = 0;
     SilentSink silent;
     SinkScope scope{&silent};
     FakeScanFileSystem fs;
@@ -493,6 +499,132 @@ TEST_F(FastScanFileTest, MixedCaseTextsGiveTheSameHitsEitherCaseRule) {
 TEST_F(FastScanFileTest, PatternThatDoesNotCompileFindsNothingEitherWay) {
     compare("a(b\nab\n", "a(b", /*matchCase=*/true, FoundFile::kBufferSize);
     compare("\n\n\n", "(((((((((((x)))))))))))", /*matchCase=*/false, FoundFile::kBufferSize);
+}
+
+// Mostly lines and binary bytes without the literal "wxyz", whose bytes pass normalisation
+// unchanged, so that the fast scan only counts the lines of most chunks; the literal now and
+// then, also with NULs between its bytes (as in UTF-16) and across chunk boundaries, where
+// it may follow the carried text after a NUL and control bytes that then add nothing.
+std::string generateSparseLiteralFile(Random& random, std::size_t size, std::size_t chunk,
+                                      bool withNuls) {
+    static const char* const kEnds[] = {"\r", "\n", "\r\n", "\n\r", "\r\r\n", "\n\n"};
+    static const std::string_view kLiterals[] = {
+        "wxyz", "WxYz", {"w\0x\0y\0z\0", 8}, {"wx\0\0\0yz", 7}, {"wx\0\x01\x02yz", 7}};
+    std::string out;
+    while (out.size() < size) {
+        switch (random.below(12)) {
+            case 0:
+            case 1:
+            case 2:
+            case 3:
+                out += random.text("abwx z.\t", 40);
+                break;
+            case 4:
+            case 5:
+            case 6:
+                out += kEnds[random.below(6)];
+                break;
+            case 7:
+                out += static_cast<char>(1 + random.below(31));
+                break;
+            case 8:
+                out += static_cast<char>(128 + random.below(128));
+                break;
+            case 9:
+                if (random.below(8) == 0)
+                    out.append(1400 + static_cast<std::size_t>(random.below(2000)), 'a');
+                break;
+            default:
+                if (withNuls)
+                    out.append(1 + static_cast<std::size_t>(random.below(3)), '\0');
+                break;
+        }
+    }
+    out.resize(size);
+    // The literal in about half of the stretches of a chunk (of 300 bytes at least), so
+    // that the others are only counted.
+    const std::size_t stretch = std::max<std::size_t>(chunk, 300);
+    for (std::size_t from = 0; from + stretch <= size; from += stretch) {
+        if (random.below(2) == 0)
+            continue;
+        const std::string_view literal = kLiterals[random.below(withNuls ? 5 : 2)];
+        const std::size_t at = from + static_cast<std::size_t>(
+                                          random.below(static_cast<int>(stretch - literal.size())));
+        out.replace(at, literal.size(), literal);
+    }
+    // Across boundaries: the literal cut anywhere, and "wx", a NUL, then control bytes and
+    // "yz" in the next chunk (NUL-free itself unless the file has NULs).
+    for (std::size_t boundary = chunk; boundary + 6 < size; boundary += chunk) {
+        switch (random.below(4)) {
+            case 0:
+                out.replace(boundary - std::min<std::size_t>(boundary, random.below(5)), 4,
+                            random.below(2) ? "wxyz" : "WXYZ");
+                break;
+            case 1:
+                if (boundary >= 3)
+                    out.replace(boundary - 3, 8, std::string_view("wx\0\x01\x02yz\n", 8));
+                break;
+            default:
+                break;
+        }
+    }
+    return out;
+}
+
+// A wrong line count in the lines the fast scan only counts moves every later hit's number;
+// a literal missed across a boundary, a NUL or the carried text loses a hit.
+TEST_F(FastScanFileTest, ChunksWithoutTheLiteralKeepLineNumbersAndBoundaryHits) {
+    Random random(5150);
+    compileFirst = true;
+    static const char* const kPatterns[] = {"wxyz",        "x?wxyz[a-z]*", "wxyz$",
+                                            "^[a-z]*wxyz", "wxy",          "xyz"};
+    for (const std::size_t bufferSize : {std::size_t{1503}, std::size_t{1507}, std::size_t{1530},
+                                         std::size_t{2200}, FoundFile::kBufferSize}) {
+        const std::size_t chunk = bufferSize - FoundFile::kCarry;
+        for (int round = 0; round < 6; ++round) {
+            // Several chunks of the largest buffer, so that whole chunks are only counted.
+            const std::size_t size =
+                std::max<std::size_t>(2 * chunk, 2000) +
+                static_cast<std::size_t>(
+                    random.below(static_cast<int>(std::max<std::size_t>(2 * chunk, 12000))));
+            const std::string contents =
+                generateSparseLiteralFile(random, size, chunk, /*withNuls=*/round % 2 == 1);
+            const std::string pattern = pick(random, kPatterns);
+            // Ignoring case, the literal is looked for in either case in the text as it is.
+            compare(contents, pattern, /*matchCase=*/random.below(2) == 0, bufferSize);
+            if (HasFatalFailure())
+                return;
+        }
+    }
+    EXPECT_GT(plainHits, 500U);
+}
+
+// The same where the bytes between lines hide the literal: control bytes after a NUL add
+// nothing, so "wx", NUL, control bytes and "yz" read "wxyz"; and before a hit, line ends of
+// every kind in the lines that are only counted. Each file is also cut into chunks of 3
+// and 10 bytes.
+TEST_F(FastScanFileTest, LiteralHiddenByNulsAndControlBytesIsFound) {
+    compileFirst = true;
+    using namespace std::string_literals;
+    const std::string manyLines = "a\n\r\n\r\rb\n\n\x01\r\x02\n"s;
+    const std::string cases[] = {
+        "ab\nwx\0\x01\x02yz\nab\nab\n"s,
+        "ab\nw\0x\0y\0z\0\n\0a\0b\0\n\0"s,
+        "\x01\x02\0\x03wxyz\n\n"s,
+        "abcdefgwx\0\x01yz\n\nabcdefgwx\0\x01\nyz\n"s,
+        manyLines + manyLines + "wxyz\r\n" + manyLines + "\0wx\0\x05yz\r" + manyLines,
+    };
+    for (const std::string& contents : cases) {
+        for (const std::size_t bufferSize :
+             {std::size_t{1503}, std::size_t{1510}, FoundFile::kBufferSize}) {
+            for (const bool matchCase : {false, true}) {
+                compare(contents, "wxyz", matchCase, bufferSize);
+                if (HasFatalFailure())
+                    return;
+            }
+        }
+    }
+    EXPECT_GT(plainHits, 60U);
 }
 
 // Whole searches on several scanning threads ------------------------------------------------
