@@ -143,12 +143,19 @@ class Normaliser {
         }
         const char* const rest = in + from;
         const std::size_t restSize = size - from;
-        const std::size_t pairs = countBytePair(rest, restSize, kCR, static_cast<char>(kLF));
-        lineEnds += pairs;
         if (eolUnix_)
-            lineEnds += countByte(rest, restSize, static_cast<char>(kLF)) - pairs;
+            lineEnds += countByte(rest, restSize, static_cast<char>(kLF));
         if (eolMac_)
-            lineEnds += countByte(rest, restSize, kCR) - pairs;
+            lineEnds += countByte(rest, restSize, kCR);
+        // A CR LF pair is one line end: counted twice with both options, not at all with
+        // neither.
+        if (eolUnix_ == eolMac_) {
+            const std::size_t pairs = countBytePair(rest, restSize, kCR, static_cast<char>(kLF));
+            if (eolUnix_)
+                lineEnds -= pairs;
+            else
+                lineEnds += pairs;
+        }
         heldCR_ = false;
         pairedLF_ = false;
         // The LF of a CR LF pair is a silent control byte; a lone LF ending a line is
@@ -289,20 +296,32 @@ class FastLineSearch {
           scan_(lowerLines_ ? foldedScanLiteral(expression.regExp().requiredLiteral())
                             : std::string_view(expression.regExp().requiredLiteral()),
                 /*ignoreCase=*/lowerLines_),
-          dfa_(expression.automaton()) {}
+          dfa_(expression.automaton()) {
+        const std::string& literal = scan_.literal();
+        rawScanOn_ = !literal.empty() && (expression.matchCase() || lowerLines_) &&
+                     std::all_of(literal.begin(), literal.end(), [](char c) {
+                         return static_cast<unsigned char>(c) > kFirstPrintable;
+                     });
+        if (!rawScanOn_)
+            return;
+        for (std::size_t i = 0; i + 1 < literal.size(); ++i) {
+            const char c = literal[i];
+            const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+            for (const char form : {c, lowerLines_ && letter ? static_cast<char>(c ^ 0x20) : c}) {
+                if (bytesBeforeNul_.find(form) == std::string::npos)
+                    bytesBeforeNul_ += form;
+            }
+        }
+    }
 
     // The scan that finds every hit's literal in the raw bytes too, or nullptr: the
     // literal must pass normalisation unchanged (no control byte, no space) and be looked
     // for in the text as it is.
-    const LiteralScan* rawScan() const {
-        const std::string& literal = scan_.literal();
-        const bool passesUnchanged = std::all_of(literal.begin(), literal.end(), [](char c) {
-            return static_cast<unsigned char>(c) > kFirstPrintable;
-        });
-        return !literal.empty() && passesUnchanged && (expression_.matchCase() || lowerLines_)
-                   ? &scan_
-                   : nullptr;
-    }
+    const LiteralScan* rawScan() const { return rawScanOn_ ? &scan_ : nullptr; }
+
+    // The bytes of rawScan()'s literal but its last, in either case where case is ignored:
+    // a raw byte before a NUL that the literal may go on after.
+    std::string_view bytesBeforeNul() const { return bytesBeforeNul_; }
 
     std::size_t run(char* text, std::size_t size, int& lineCounter, bool& found) {
         const void* lastCR = memrchr(text, kCR, size);
@@ -401,18 +420,23 @@ class FastLineSearch {
     LiteralScan scan_;
     LazyDfa& dfa_;
     std::string lowered_;
+    bool rawScanOn_ = false;
+    std::string bytesBeforeNul_;
 };
 
 // How many bytes at the front of the raw chunk `in` end complete lines that cannot hold a
 // hit, so that their text need not be made: 0, or a length that ends a line where neither
-// the chunk nor the carried text `text` can give the literal. A literal that passes
-// normalisation unchanged is in the text only where its bytes are in the raw bytes with
-// nothing between them but a run of control bytes that adds nothing: one that starts with
-// a NUL, or one at the chunk's start after a NUL of the chunk before (any other adds a
-// space or a line end). So the chunk is copied after the carried text without such runs,
-// and the literal looked for there; the bytes after `carried` in `text` are overwritten.
-std::size_t linesWithoutHit(const LiteralScan& scan, const Normaliser& normaliser, const char* in,
-                            std::size_t size, char* text, std::size_t carried) {
+// the chunk nor the carried text `text` can give the literal of `scan`. A literal that
+// passes normalisation unchanged is in the text only where its bytes are in the raw bytes
+// with nothing between them but a run of control bytes that adds nothing: one that starts
+// with a NUL, or one at the chunk's start after a NUL of the chunk before (any other adds a
+// space or a line end). Where no byte of `beforeNul` (the literal's bytes but its last) is
+// followed by a NUL, only the chunk's start can join the carried text; else the chunk is
+// copied after the carried text without such runs. The bytes after `carried` in `text`
+// are overwritten.
+std::size_t linesWithoutHit(const LiteralScan& scan, std::string_view beforeNul,
+                            const Normaliser& normaliser, const char* in, std::size_t size,
+                            char* text, std::size_t carried) {
     if (size < 2)
         return 0;
     const auto isControl = [&](std::size_t at) {
@@ -423,18 +447,26 @@ std::size_t linesWithoutHit(const LiteralScan& scan, const Normaliser& normalise
         ++pos;
     // At most the chunk after at most the carry: the buffer holds both.
     char* joined = text + carried;
-    while (pos < size) {
-        const void* nul = std::memchr(in + pos, kNul, size - pos);
-        const std::size_t end =
-            nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - in) : size;
-        std::memcpy(joined, in + pos, end - pos);
-        joined += end - pos;
-        pos = end;
-        while (pos < size && isControl(pos))
-            ++pos;
+    if (!anyFollowedByNul(in, size, beforeNul)) {
+        const std::size_t start = std::min(scan.literal().size() - 1, size - pos);
+        std::memcpy(joined, in + pos, start);
+        if (scan.find(text, carried + start) != LiteralScan::kNotFound ||
+            scan.find(in, size) != LiteralScan::kNotFound)
+            return 0;
+    } else {
+        while (pos < size) {
+            const void* nul = std::memchr(in + pos, kNul, size - pos);
+            const std::size_t end =
+                nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - in) : size;
+            std::memcpy(joined, in + pos, end - pos);
+            joined += end - pos;
+            pos = end;
+            while (pos < size && isControl(pos))
+                ++pos;
+        }
+        if (scan.find(text, static_cast<std::size_t>(joined - text)) != LiteralScan::kNotFound)
+            return 0;
     }
-    if (scan.find(text, static_cast<std::size_t>(joined - text)) != LiteralScan::kNotFound)
-        return 0;
     // The last byte always goes through the text: it may be a CR to settle.
     std::size_t last = size - 1;
     while (const void* lf = memrchr(in, kLF, last)) {
@@ -582,7 +614,8 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
         std::size_t skipped = 0;
         if (fastSearch) {
             if (const LiteralScan* scan = fastSearch->rawScan())
-                skipped = linesWithoutHit(*scan, normaliser, raw, size, text, carried);
+                skipped = linesWithoutHit(*scan, fastSearch->bytesBeforeNul(), normaliser, raw,
+                                          size, text, carried);
             if (skipped > 0) {
                 lineCounter += static_cast<int>(normaliser.skipLines(raw, skipped));
                 carried = 0;

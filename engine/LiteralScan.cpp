@@ -346,6 +346,31 @@ std::size_t countBytePair(const char* data, std::size_t size, char first, char s
     return count;
 }
 
+bool anyFollowedByNul(const char* data, std::size_t size, std::string_view bytes) {
+    std::size_t pos = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; pos + 17 <= size; pos += 16) {
+        // Most blocks of binary files hold a NUL, few after one of the bytes.
+        const __m128i nul =
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos + 1)), zero);
+        if (_mm_movemask_epi8(nul) == 0)
+            continue;
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+        __m128i wanted = zero;
+        for (const char b : bytes)
+            wanted = _mm_or_si128(wanted, _mm_cmpeq_epi8(v, _mm_set1_epi8(b)));
+        if (_mm_movemask_epi8(_mm_and_si128(wanted, nul)) != 0)
+            return true;
+    }
+#endif
+    for (; pos + 1 < size; ++pos) {
+        if (data[pos + 1] == 0 && bytes.find(data[pos]) != std::string_view::npos)
+            return true;
+    }
+    return false;
+}
+
 std::size_t findControlByte(const char* data, std::size_t size, bool skipLF) {
     std::size_t pos = 0;
 #if defined(SCOUTWELL_WIDE_SCANS)

@@ -61,6 +61,9 @@ std::size_t countByte(const char* data, std::size_t size, char b);
 // [data, data + size): CR LF pairs, say.
 std::size_t countBytePair(const char* data, std::size_t size, char first, char second);
 
+// Whether some byte of `bytes` is followed by a NUL in [data, data + size).
+bool anyFollowedByNul(const char* data, std::size_t size, std::string_view bytes);
+
 // Offset of the first byte below 32 other than TAB (and LF with `skipLF`), or `size` when
 // there is none.
 std::size_t findControlByte(const char* data, std::size_t size, bool skipLF = false);

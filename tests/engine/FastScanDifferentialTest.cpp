@@ -202,6 +202,20 @@ TEST(FastScanDifferentialTest, ByteScansEqualPlainLoops) {
                     c = '\r';
             }
             EXPECT_EQ(countByte(data.data(), data.size(), '\r'), crs);
+
+            // CR LF pairs, and a NUL after an 'a' or a high byte (the pair scans' blocks
+            // overlap by one byte).
+            std::string nuls = data;
+            for (int n = random.below(4); n > 0 && !nuls.empty(); --n)
+                nuls[static_cast<std::size_t>(random.below(static_cast<int>(nuls.size())))] = '\0';
+            std::size_t pairs = 0;
+            bool beforeNul = false;
+            for (std::size_t i = 0; i + 1 < nuls.size(); ++i) {
+                pairs += nuls[i] == '\r' && nuls[i + 1] == '\n';
+                beforeNul |= nuls[i + 1] == '\0' && (nuls[i] == 'a' || nuls[i] == '\x80');
+            }
+            EXPECT_EQ(countBytePair(nuls.data(), nuls.size(), '\r', '\n'), pairs);
+            EXPECT_EQ(anyFollowedByNul(nuls.data(), nuls.size(), "a\x80"), beforeNul);
             std::string copied(data.size(), '\0');
             copyReplacing(data.data(), data.size(), copied.data(), '\n', '\r');
             EXPECT_EQ(copied, replaced);
@@ -610,6 +624,9 @@ TEST_F(FastScanFileTest, LiteralHiddenByNulsAndControlBytesIsFound) {
     const std::string cases[] = {
         "ab\nwx\0\x01\x02yz\nab\nab\n"s,
         "ab\nw\0x\0y\0z\0\n\0a\0b\0\n\0"s,
+        "ab\nW\0X\0y\0Z\0\nab\n"s,
+        "ab\nwXY\0\x02z\nab\n"s,
+        "ab\nwxy\0z\nab\nwxy\0\x03z\n"s,
         "\x01\x02\0\x03wxyz\n\n"s,
         "abcdefgwx\0\x01yz\n\nabcdefgwx\0\x01\nyz\n"s,
         manyLines + manyLines + "wxyz\r\n" + manyLines + "\0wx\0\x05yz\r" + manyLines,
