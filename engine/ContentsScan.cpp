@@ -454,16 +454,7 @@ std::size_t linesWithoutHit(const LiteralScan& scan, std::string_view beforeNul,
             scan.find(in, size) != LiteralScan::kNotFound)
             return 0;
     } else {
-        while (pos < size) {
-            const void* nul = std::memchr(in + pos, kNul, size - pos);
-            const std::size_t end =
-                nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - in) : size;
-            std::memcpy(joined, in + pos, end - pos);
-            joined += end - pos;
-            pos = end;
-            while (pos < size && isControl(pos))
-                ++pos;
-        }
+        joined += copyWithoutNulRuns(in + pos, size - pos, joined);
         if (scan.find(text, static_cast<std::size_t>(joined - text)) != LiteralScan::kNotFound)
             return 0;
     }

@@ -371,6 +371,34 @@ bool anyFollowedByNul(const char* data, std::size_t size, std::string_view bytes
     return false;
 }
 
+std::size_t copyWithoutNulRuns(const char* in, std::size_t size, char* out) {
+    char* const start = out;
+    std::size_t pos = 0;
+    while (pos < size) {
+#if defined(__SSE2__)
+        // Sixteen bytes are stored at a time and those before the first NUL kept: never
+        // past the `size` bytes that `out` may take.
+        const __m128i zero = _mm_setzero_si128();
+        for (; pos + 16 <= size; pos += 16, out += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + pos));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+            const auto nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
+            if (nul != 0) {
+                const auto before = static_cast<std::size_t>(__builtin_ctz(nul));
+                pos += before;
+                out += before;
+                break;
+            }
+        }
+#endif
+        for (; pos < size && in[pos] != 0; ++pos)
+            *out++ = in[pos];
+        while (pos < size && static_cast<unsigned char>(in[pos]) < 32)
+            ++pos;
+    }
+    return static_cast<std::size_t>(out - start);
+}
+
 std::size_t findControlByte(const char* data, std::size_t size, bool skipLF) {
     std::size_t pos = 0;
 #if defined(SCOUTWELL_WIDE_SCANS)

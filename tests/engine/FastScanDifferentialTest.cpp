@@ -216,6 +216,18 @@ TEST(FastScanDifferentialTest, ByteScansEqualPlainLoops) {
             }
             EXPECT_EQ(countBytePair(nuls.data(), nuls.size(), '\r', '\n'), pairs);
             EXPECT_EQ(anyFollowedByNul(nuls.data(), nuls.size(), "a\x80"), beforeNul);
+            std::string kept;
+            for (std::size_t i = 0; i < nuls.size(); ++i) {
+                if (nuls[i] != '\0') {
+                    kept += nuls[i];
+                    continue;
+                }
+                while (i + 1 < nuls.size() && static_cast<unsigned char>(nuls[i + 1]) < 32)
+                    ++i;
+            }
+            std::string copiedKept(nuls.size(), '\0');
+            copiedKept.resize(copyWithoutNulRuns(nuls.data(), nuls.size(), copiedKept.data()));
+            EXPECT_EQ(copiedKept, kept);
             std::string copied(data.size(), '\0');
             copyReplacing(data.data(), data.size(), copied.data(), '\n', '\r');
             EXPECT_EQ(copied, replaced);
