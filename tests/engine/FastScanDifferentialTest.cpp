@@ -208,6 +208,15 @@ TEST(FastScanDifferentialTest, ByteScansEqualPlainLoops) {
             std::string nuls = data;
             for (int n = random.below(4); n > 0 && !nuls.empty(); --n)
                 nuls[static_cast<std::size_t>(random.below(static_cast<int>(nuls.size())))] = '\0';
+            // Runs longer than a block, of NULs then other control bytes.
+            if (round % 3 == 0) {
+                nuls.insert(
+                    static_cast<std::size_t>(random.below(static_cast<int>(nuls.size()) + 1)),
+                    std::string(static_cast<std::size_t>(random.below(40)), '\x02'));
+                nuls.insert(
+                    static_cast<std::size_t>(random.below(static_cast<int>(nuls.size()) + 1)),
+                    std::string(static_cast<std::size_t>(random.below(40)), '\0'));
+            }
             std::size_t pairs = 0;
             bool beforeNul = false;
             for (std::size_t i = 0; i + 1 < nuls.size(); ++i) {
