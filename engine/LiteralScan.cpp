@@ -146,6 +146,26 @@ __attribute__((target("avx2"))) std::size_t copyUntilControlWide(const char* in,
     return size;
 }
 
+// Returns whether a byte of `bytes` is followed by a NUL in the blocks handled.
+__attribute__((target("avx2"))) bool anyFollowedByNulWide(const char* data, std::size_t size,
+                                                          std::string_view bytes,
+                                                          std::size_t& pos) {
+    const __m256i zero = _mm256_setzero_si256();
+    for (; pos + 33 <= size; pos += 32) {
+        const __m256i nul = _mm256_cmpeq_epi8(
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + pos + 1)), zero);
+        if (_mm256_movemask_epi8(nul) == 0)
+            continue;
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + pos));
+        __m256i wanted = zero;
+        for (const char b : bytes)
+            wanted = _mm256_or_si256(wanted, _mm256_cmpeq_epi8(v, _mm256_set1_epi8(b)));
+        if (_mm256_movemask_epi8(_mm256_and_si256(wanted, nul)) != 0)
+            return true;
+    }
+    return false;
+}
+
 __attribute__((target("avx2"))) void copyReplacingWide(const char* in, std::size_t size, char* out,
                                                        char from, char to, std::size_t& pos) {
     const __m256i wanted = _mm256_set1_epi8(from);
@@ -348,6 +368,10 @@ std::size_t countBytePair(const char* data, std::size_t size, char first, char s
 
 bool anyFollowedByNul(const char* data, std::size_t size, std::string_view bytes) {
     std::size_t pos = 0;
+#if defined(SCOUTWELL_WIDE_SCANS)
+    if (size >= 33 && useWideScans() && anyFollowedByNulWide(data, size, bytes, pos))
+        return true;
+#endif
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     for (; pos + 17 <= size; pos += 16) {
