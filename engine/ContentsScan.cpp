@@ -439,12 +439,7 @@ std::size_t linesWithoutHit(const LiteralScan& scan, std::string_view beforeNul,
                             char* text, std::size_t carried) {
     if (size < 2)
         return 0;
-    const auto isControl = [&](std::size_t at) {
-        return static_cast<unsigned char>(in[at]) < kFirstPrintable;
-    };
-    std::size_t pos = 0;
-    while (pos < size && isControl(pos))
-        ++pos;
+    const std::size_t pos = skipControlBytes(in, size);
     // At most the chunk after at most the carry: the buffer holds both.
     char* joined = text + carried;
     if (!anyFollowedByNul(in, size, beforeNul)) {
@@ -595,13 +590,12 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
         if (stoppedShort)
             endOfFile = false;
 
-        // All but the chunk's last byte always fit after the carried tail; the last byte,
-        // the settling of a final CR and the end-of-file CR go through `tail` first.
         // Until the expression has been compiled, by the first line searched, the plain
         // split decides when that happens.
         if (!plain && !fastSearch && expression.compiled())
             fastSearch.emplace(expression, hits);
-        // Complete lines that cannot hold a hit are only counted.
+        // Complete lines that cannot hold a hit, the carried tail's among them, are only
+        // counted.
         std::size_t skipped = 0;
         if (fastSearch) {
             if (const LiteralScan* scan = fastSearch->rawScan())
@@ -612,6 +606,9 @@ int FoundFile::scanFile(ReadableFile* opened, SearchExpression& expression, Scan
                 carried = 0;
             }
         }
+
+        // All but the chunk's last byte always fit after the carried tail; the last byte,
+        // the settling of a final CR and the end-of-file CR go through `tail` first.
         std::size_t length = carried;
         char tail[4];
         std::size_t tailLength = 0;

@@ -395,6 +395,24 @@ bool anyFollowedByNul(const char* data, std::size_t size, std::string_view bytes
     return false;
 }
 
+std::size_t skipControlBytes(const char* data, std::size_t size) {
+    std::size_t pos = 0;
+#if defined(__SSE2__)
+    // Binary files hold long runs of NULs.
+    const __m128i first = _mm_set1_epi8(32);
+    for (; pos + 16 <= size; pos += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+        const auto kept =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(v, first), v)));
+        if (kept != 0)
+            return pos + static_cast<std::size_t>(__builtin_ctz(kept));
+    }
+#endif
+    while (pos < size && static_cast<unsigned char>(data[pos]) < 32)
+        ++pos;
+    return pos;
+}
+
 std::size_t copyWithoutNulRuns(const char* in, std::size_t size, char* out) {
     char* const start = out;
     std::size_t pos = 0;
@@ -417,21 +435,7 @@ std::size_t copyWithoutNulRuns(const char* in, std::size_t size, char* out) {
 #endif
         for (; pos < size && in[pos] != 0; ++pos)
             *out++ = in[pos];
-#if defined(__SSE2__)
-        // Binary files hold long runs of NULs.
-        const __m128i first = _mm_set1_epi8(32);
-        for (; pos + 16 <= size; pos += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + pos));
-            const auto kept =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(v, first), v)));
-            if (kept != 0) {
-                pos += static_cast<std::size_t>(__builtin_ctz(kept));
-                break;
-            }
-        }
-#endif
-        while (pos < size && static_cast<unsigned char>(in[pos]) < 32)
-            ++pos;
+        pos += skipControlBytes(in + pos, size - pos);
     }
     return static_cast<std::size_t>(out - start);
 }

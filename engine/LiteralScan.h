@@ -64,6 +64,10 @@ std::size_t countBytePair(const char* data, std::size_t size, char first, char s
 // Whether some byte of `bytes` is followed by a NUL in [data, data + size).
 bool anyFollowedByNul(const char* data, std::size_t size, std::string_view bytes);
 
+// Offset of the first byte from 32 up (TAB counts as a control byte here), or `size` when
+// there is none.
+std::size_t skipControlBytes(const char* data, std::size_t size);
+
 // Copies [in, in + size) to `out` without each run of bytes below 32 that starts with a
 // NUL, and returns the number of bytes written. May write up to `size` bytes to `out`.
 std::size_t copyWithoutNulRuns(const char* in, std::size_t size, char* out);

@@ -237,6 +237,10 @@ TEST(FastScanDifferentialTest, ByteScansEqualPlainLoops) {
             std::string copiedKept(nuls.size(), '\0');
             copiedKept.resize(copyWithoutNulRuns(nuls.data(), nuls.size(), copiedKept.data()));
             EXPECT_EQ(copiedKept, kept);
+            std::size_t printable = 0;
+            while (printable < nuls.size() && static_cast<unsigned char>(nuls[printable]) < 32)
+                ++printable;
+            EXPECT_EQ(skipControlBytes(nuls.data(), nuls.size()), printable);
             std::string copied(data.size(), '\0');
             copyReplacing(data.data(), data.size(), copied.data(), '\n', '\r');
             EXPECT_EQ(copied, replaced);
