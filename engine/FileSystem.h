@@ -53,6 +53,10 @@ class Directory {
     virtual std::unique_ptr<Directory> openParent() { return nullptr; }
     // False when closing failed.
     virtual bool close() = 0;
+    // The device and inode of this folder, where the file system has them.
+    virtual bool identity(std::uint64_t& /*device*/, std::uint64_t& /*inode*/) const {
+        return false;
+    }
     // Opens an entry that listed as a regular file for a contents scan, relative to this
     // folder and without following a link, and describes it as stat() would; nullptr when
     // it is not a regular file any more or cannot be opened that way (the caller then takes

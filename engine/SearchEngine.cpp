@@ -5,8 +5,11 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <thread>
 
@@ -31,8 +34,13 @@ constexpr std::int32_t kProgressInterval = 500;
 constexpr std::int64_t kBigFile = 2000000;
 constexpr std::int64_t kProgressMegabyte = 1024000;
 constexpr int kProgressSteps = 50;
-// How many subfolders the walk hands the read-ahead at a time.
+// How many subfolders the walk hands the read-ahead at a time when it runs short, and
+// (all) of a folder the walk has just listed itself.
 constexpr std::size_t kReadAheadBatch = 16;
+constexpr std::size_t kReadAheadAll = std::numeric_limits<std::size_t>::max();
+// Of the last 64 folders the walk listed itself, how many must have been slow to read
+// for the read-ahead to start.
+constexpr int kColdListings = 16;
 // How many folders of the stack, from the top, it takes them from: a deep walk does not
 // look at every folder above it each time.
 constexpr std::size_t kReadAheadLevels = 4;
@@ -144,7 +152,7 @@ int SearchEngine::run() {
         budget_ = DescriptorBudget::forSearch(scanThreads());
         FileSystem* const fs = fileSystem();
         const bool readingAhead = c.subfolders && fs && fs->opensFoldersOnAnyThread() &&
-                                  !plainAlgorithm() && readAheadOn();
+                                  !plainAlgorithm() && readAheadMode() != ReadAheadMode::kOff;
         if (!readingAhead) {
             // The queue takes back the descriptors the read-ahead would have had.
             budget_.queuedFiles += static_cast<std::size_t>(budget_.readAheadHelpers) *
@@ -169,9 +177,10 @@ int SearchEngine::run() {
             }
         }
 
-        if (contentsReady && budget_.readAheadHelpers > 0)
-            readAhead_ =
-                std::make_unique<WalkReadAhead>(*fs, budget_.readAheadHelpers, filesAhead());
+        readAheadWanted_ = contentsReady && budget_.readAheadHelpers > 0;
+        recentListings_ = 0;
+        if (readAheadWanted_ && readAheadMode() == ReadAheadMode::kAlways)
+            startReadAhead();
         if (contentsReady) {
             const std::string& label = searchEnvironment().localDrivesLabel;
             for (const std::string& entry : c.lookIn) {
@@ -230,12 +239,27 @@ int SearchEngine::run() {
     return result;
 }
 
+void SearchEngine::startReadAhead() {
+    if (FileSystem* const fs = fileSystem())
+        readAhead_ = std::make_unique<WalkReadAhead>(*fs, budget_.readAheadHelpers, filesAhead());
+}
+
+// Most of the last folders listed slow: the disk is cold. On a warm one a listing now and
+// then is slow too (a big folder, the thread made to wait), and the helpers would only
+// add work there.
+void SearchEngine::noteListingTime(std::chrono::steady_clock::duration took) {
+    recentListings_ = (recentListings_ << 1) | (took >= WalkReadAhead::kColdListing ? 1 : 0);
+    if (std::popcount(recentListings_) >= kColdListings)
+        startReadAhead();
+}
+
 WalkReadAhead::FileFilter SearchEngine::filesAhead() const {
     const SearchCriteria& c = *criteria_;
     WalkReadAhead::FileFilter files;
-    // Only a scan that reads each file as the walk finds it wants them soon, and only
-    // names the quick test can judge are judged ahead.
-    if (!c.searchContents || !c.onePhaseSearch)
+    // Only a scan that reads each file as the walk finds it wants them soon, a search by
+    // names wants them described, and only names the quick test can judge are judged
+    // ahead. Members of archives are looked for by opening every file, which describes it.
+    if (c.searchContents ? !c.onePhaseSearch : c.searchCompressed)
         return files;
     if (!c.fileName.empty()) {
         SearchExpression name;
@@ -246,7 +270,8 @@ WalkReadAhead::FileFilter SearchEngine::filesAhead() const {
         files.everyName = false;
         files.exclude = c.excludeFilename;
     }
-    files.on = true;
+    files.on = c.searchContents;
+    files.describe = !c.searchContents;
     return files;
 }
 
@@ -287,9 +312,17 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
     std::vector<WalkFrame> stack;
     auto enter = [&](std::unique_ptr<Directory> dir) {
         const std::size_t namesStart = subfolderNames_.size();
+        const Directory* const opened = dir.get();
+        if (readAhead_)
+            dir = readAhead_->adopt(walkPath_, std::move(dir));
         listFolder(*dir);
+        // The helper that listed the folder has lined up its subfolders already.
+        const std::size_t aheadName = dir.get() != opened ? subfolderNames_.size() : namesStart;
         stack.push_back({std::move(dir), walkPath_.size(), namesStart, subfolderNames_.size(),
-                         namesStart, namesStart});
+                         namesStart, aheadName});
+        // Else its subfolders are the helpers' next work.
+        if (readAhead_ && aheadName == namesStart)
+            readAhead(stack, stack.size() - 1, kReadAheadAll);
         if (stack.size() > budget_.heldLevels + 1)
             stack[stack.size() - budget_.heldLevels - 1].dir.reset();
     };
@@ -313,7 +346,8 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
         const std::string_view sub(subfolderNames_.data() + frame.nextName + sizeof length, length);
         frame.nextName += sizeof length + length;
         if (readAhead_ && readAhead_->hungry())
-            readAhead(stack);
+            readAhead(stack, stack.size() - std::min(stack.size(), kReadAheadLevels),
+                      kReadAheadBatch);
         Directory& parent = *frame.dir;
         std::unique_ptr<Directory> child =
             openFolderWith([&] { return parent.openSubfolder(sub); }, &stack);
@@ -325,22 +359,22 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
     }
 }
 
-void SearchEngine::readAhead(std::vector<WalkFrame>& stack) {
+void SearchEngine::readAhead(std::vector<WalkFrame>& stack, std::size_t lowestLevel,
+                             std::size_t most) {
     // The top folder's next subfolders come first, then those of the folders below it in
     // the stack; each add() goes in front of the ones before, so the lowest folder's names
     // are handed over first and the top's end up nearest.
     struct Span {
         std::size_t level, from, to;
     };
-    Span spans[kReadAheadBatch];
+    Span spans[kReadAheadLevels];
     std::size_t spanCount = 0;
     std::size_t handed = 0;
-    const std::size_t lowestLevel = stack.size() - std::min(stack.size(), kReadAheadLevels);
-    for (std::size_t level = stack.size(); level > lowestLevel && handed < kReadAheadBatch;) {
+    for (std::size_t level = stack.size(); level > lowestLevel && handed < most;) {
         WalkFrame& frame = stack[--level];
         const std::size_t from = std::max(frame.aheadName, frame.nextName);
         std::size_t at = from;
-        while (at < frame.namesEnd && handed < kReadAheadBatch) {
+        while (at < frame.namesEnd && handed < most) {
             std::uint32_t length = 0;
             std::memcpy(&length, subfolderNames_.data() + at, sizeof length);
             at += sizeof length + length;
@@ -352,6 +386,12 @@ void SearchEngine::readAhead(std::vector<WalkFrame>& stack) {
     }
     while (spanCount > 0) {
         const Span& span = spans[--spanCount];
+        // A folder let go has no device to tell; its subfolders are listed by the walk.
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        const Directory* parent = stack[span.level].dir.get();
+        if (!parent || !parent->identity(device, inode))
+            continue;
         aheadNames_.clear();
         for (std::size_t at = span.from; at < span.to;) {
             std::uint32_t length = 0;
@@ -359,7 +399,7 @@ void SearchEngine::readAhead(std::vector<WalkFrame>& stack) {
             aheadNames_.emplace_back(subfolderNames_.data() + at + sizeof length, length);
             at += sizeof length + length;
         }
-        readAhead_->add(walkPath_.substr(0, stack[span.level].pathLength), aheadNames_);
+        readAhead_->add(walkPath_.substr(0, stack[span.level].pathLength), device, aheadNames_);
     }
 }
 
@@ -442,7 +482,17 @@ void SearchEngine::listFolder(Directory& dir) {
 
     std::string_view name;
     EntryType type = EntryType::Unknown;
+    // The first entries of a folder the walk lists itself tell whether they came from
+    // the disk; on a cold disk the read-ahead starts.
+    const bool timed = readAheadWanted_ && !readAhead_;
+    const auto listingStart =
+        timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
+    bool firstEntry = timed;
     while (dir.next(name, type)) {
+        if (firstEntry) {
+            firstEntry = false;
+            noteListingTime(std::chrono::steady_clock::now() - listingStart);
+        }
         if (type == EntryType::Directory) {
             if (c.subfolders) {
                 const auto length = static_cast<std::uint32_t>(name.size());

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -104,9 +105,13 @@ class SearchEngine {
     void listFolder(Directory& dir);
     // Which files the read-ahead may start reading: those this search scans at once.
     WalkReadAhead::FileFilter filesAhead() const;
+    void startReadAhead();
+    void noteListingTime(std::chrono::steady_clock::duration took);
     // Hands the read-ahead the next subfolders the walk will enter after the one it is
     // about to enter, nearest first.
-    void readAhead(std::vector<WalkFrame>& stack);
+    // Hands the read-ahead the subfolders not handed yet of the folders on the stack from
+    // `lowestLevel` up, at most `most` of them, the top's nearest.
+    void readAhead(std::vector<WalkFrame>& stack, std::size_t lowestLevel, std::size_t most);
     // Opens again the folder on top of the stack, let go earlier; `child` is the folder
     // just left, or null.
     void reopenTop(std::vector<WalkFrame>& stack, Directory* child);
@@ -147,8 +152,11 @@ class SearchEngine {
     std::atomic<bool> itemsAdded_{false};   // set by whichever thread delivers
     std::unique_ptr<ScanBuffers> buffers_;  // the walking thread's, for a contents search
     std::vector<std::unique_ptr<FoundFile>> pendingFiles_;
-    std::unique_ptr<ScanPool> scanPool_;        // for a contents search
-    std::unique_ptr<WalkReadAhead> readAhead_;  // for a walk into subfolders, where it helps
+    std::unique_ptr<ScanPool> scanPool_;  // for a contents search
+    // For a walk into subfolders where it helps: wanted there, started on a cold disk.
+    std::unique_ptr<WalkReadAhead> readAhead_;
+    bool readAheadWanted_ = false;
+    std::uint64_t recentListings_ = 0;  // the last ones the walk made: 1 for a slow one
     std::vector<std::string_view> aheadNames_;
     DescriptorBudget budget_;
     std::thread thread_;

@@ -328,6 +328,12 @@ class PosixDirectory : public Directory {
         return true;
     }
 
+    bool identity(std::uint64_t& device, std::uint64_t& inode) const override {
+        device = identity_->device;
+        inode = identity_->inode;
+        return true;
+    }
+
     std::unique_ptr<ReadableFile> openFile(std::string_view name, EntryInfo& info) override {
         struct stat st;
         UniqueFd fd = openEntry(name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, st);

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/FileSystem.h"
@@ -82,13 +85,16 @@ void makeTree(TempTree& tree, std::mt19937& random) {
         tree.file("big/" + std::string(40, 'n') + std::to_string(i) + (i % 2 ? ".h" : ".txt"));
 }
 
+// Reading ahead from the start of every walk, as on a cold disk, or not at all.
 class ReadAheadSwitch {
   public:
-    explicit ReadAheadSwitch(bool on) : was_(readAheadOn()) { setReadAhead(on); }
-    ~ReadAheadSwitch() { setReadAhead(was_); }
+    explicit ReadAheadSwitch(bool on) : was_(readAheadMode()) {
+        setReadAheadMode(on ? ReadAheadMode::kAlways : ReadAheadMode::kOff);
+    }
+    ~ReadAheadSwitch() { setReadAheadMode(was_); }
 
   private:
-    bool was_;
+    ReadAheadMode was_;
 };
 
 std::vector<std::string> runSearch(const TempTree& tree, const SearchCriteria& prototype,
@@ -151,13 +157,15 @@ TEST(WalkDifferential, FastNameTestDeliversWhatThePlainOneDelivers) {
 }
 
 // Trees deep and wide enough that the helpers list folders ahead of the walk, many of
-// them before the walk comes: what the walk delivers, and what a stopped walk has
-// delivered, is what it delivers without them.
+// them before the walk comes, and the walk takes their listings (with the files described
+// in a search by names): what the walk delivers, and what a stopped walk has delivered, is
+// what it delivers without them.
 TEST(WalkDifferential, ReadingAheadChangesNothingDelivered) {
     PosixFileSystem posix;
     FileSystem* previous = fileSystem();
     setFileSystem(&posix);
     const std::size_t listedBefore = WalkReadAhead::listedInProcess();
+    const std::size_t adoptedBefore = WalkReadAhead::adoptedInProcess();
     for (const unsigned seed : {1u, 2u, 3u}) {
         std::mt19937 random(seed);
         TempTree tree;
@@ -198,7 +206,64 @@ TEST(WalkDifferential, ReadingAheadChangesNothingDelivered) {
         }
     }
     EXPECT_GT(WalkReadAhead::listedInProcess(), listedBefore);
+    EXPECT_GT(WalkReadAhead::adoptedInProcess(), adoptedBefore);
     setFileSystem(previous);
+}
+
+std::vector<std::string> entriesOf(Directory& dir) {
+    std::vector<std::string> names;
+    std::string_view name;
+    EntryType type = EntryType::Unknown;
+    while (dir.next(name, type))
+        names.emplace_back(name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A helper's listing is taken only for the very folder the walk opened: one put in the
+// place of the folder listed is enumerated as it is.
+TEST(WalkReadAhead, ListingIsTakenOnlyForTheFolderListed) {
+    PosixFileSystem posix;
+    TempTree tree;
+    tree.file("x/old.h", "12345");
+    tree.file("y/same.h", "1");
+    WalkReadAhead::FileFilter describe;
+    describe.describe = true;
+    WalkReadAhead ahead(posix, 1, describe);
+    std::unique_ptr<Directory> root = posix.openFolder(tree.path(), false);
+    ASSERT_TRUE(root);
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    ASSERT_TRUE(root->identity(device, inode));
+    const std::size_t listedBefore = WalkReadAhead::listedInProcess();
+    ahead.add(tree.path(), device, {"x", "y"});
+    for (int wait = 0; wait < 5000 && WalkReadAhead::listedInProcess() < listedBefore + 2; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_GE(WalkReadAhead::listedInProcess(), listedBefore + 2);
+
+    // Replaced after it was listed: the walk lists the new folder itself.
+    std::filesystem::rename(tree.path("x"), tree.path("gone"));
+    tree.file("x/new.h", "1");
+    const std::size_t adoptedBefore = WalkReadAhead::adoptedInProcess();
+    std::unique_ptr<Directory> x = ahead.adopt(tree.path("x/"), root->openSubfolder("x"));
+    ASSERT_TRUE(x);
+    EXPECT_EQ(entriesOf(*x), std::vector<std::string>{"new.h"});
+    EXPECT_EQ(WalkReadAhead::adoptedInProcess(), adoptedBefore);
+
+    // The same folder: its listing is taken, and the description of its file is the one
+    // stat() gives.
+    std::unique_ptr<Directory> y = ahead.adopt(tree.path("y/"), root->openSubfolder("y"));
+    ASSERT_TRUE(y);
+    EXPECT_EQ(WalkReadAhead::adoptedInProcess(), adoptedBefore + 1);
+    std::string_view name;
+    EntryType type = EntryType::Unknown;
+    ASSERT_TRUE(y->next(name, type));
+    EXPECT_EQ(name, "same.h");
+    EXPECT_EQ(type, EntryType::File);
+    EntryInfo info;
+    ASSERT_TRUE(y->stat(name, info));
+    EXPECT_EQ(info.size, 1u);
+    EXPECT_FALSE(y->next(name, type));
 }
 
 }  // namespace
