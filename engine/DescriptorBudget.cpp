@@ -57,13 +57,17 @@ DescriptorBudget DescriptorBudget::fromFree(long long free, int wantedThreads) {
     const long long rest = std::max<long long>(0, free - kWalkBase - kPerScanner * budget.threads);
     budget.heldLevels = static_cast<std::size_t>(
         std::clamp<long long>(1 + rest / 2, 1, static_cast<long long>(kMostHeldLevels)));
+    const long long forQueue = rest - static_cast<long long>(budget.heldLevels - 1);
     budget.queuedFiles = static_cast<std::size_t>(
-        std::clamp<long long>(rest - static_cast<long long>(budget.heldLevels - 1), 0,
-                              static_cast<long long>(kMostQueuedFiles)));
+        std::clamp<long long>(forQueue, 0, static_cast<long long>(kMostQueuedFiles)));
+    // Beyond the queue's most first, then at most half of the queue's share.
+    const std::size_t spare = static_cast<std::size_t>(
+        std::max<long long>(0, forQueue - static_cast<long long>(budget.queuedFiles)));
     const std::size_t perHelper = WalkReadAhead::kDescriptorsPerHelper;
     budget.readAheadHelpers = static_cast<int>(std::min<std::size_t>(
-        WalkReadAhead::kMostHelpers, budget.queuedFiles / (kReadAheadShare * perHelper)));
-    budget.queuedFiles -= static_cast<std::size_t>(budget.readAheadHelpers) * perHelper;
+        WalkReadAhead::kMostHelpers, (spare + budget.queuedFiles / kReadAheadShare) / perHelper));
+    const std::size_t taken = static_cast<std::size_t>(budget.readAheadHelpers) * perHelper;
+    budget.queuedFiles -= taken > spare ? taken - spare : 0;
     return budget;
 }
 

@@ -17,8 +17,9 @@
 //                   the file system of a file: 2 per thread, `threads` threads
 //   the scan queue  up to `queuedFiles` files the walk opened and handed over unread
 //   read-ahead      `readAheadHelpers` threads listing folders ahead of the walk, 3 each
-//                   (WalkReadAhead.h), taken from what the queue would have had: half
-//                   of it at most, none when that is fewer than one helper's share
+//                   (WalkReadAhead.h): from what is left beyond the queue's most, and
+//                   when that is not enough from what the queue would have had, half of
+//                   it at most; none when that is fewer than one helper's share
 //
 // Anything else added to the search that holds descriptors takes its share the same way,
 // never from the reserve.

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <span>
 #include <thread>
 
 #include "engine/Archives.h"
@@ -155,8 +156,10 @@ int SearchEngine::run() {
                                   !plainAlgorithm() && readAheadMode() != ReadAheadMode::kOff;
         if (!readingAhead) {
             // The queue takes back the descriptors the read-ahead would have had.
-            budget_.queuedFiles += static_cast<std::size_t>(budget_.readAheadHelpers) *
-                                   WalkReadAhead::kDescriptorsPerHelper;
+            budget_.queuedFiles =
+                std::min(DescriptorBudget::kMostQueuedFiles,
+                         budget_.queuedFiles + static_cast<std::size_t>(budget_.readAheadHelpers) *
+                                                   WalkReadAhead::kDescriptorsPerHelper);
             budget_.readAheadHelpers = 0;
         }
         bool contentsReady = true;
@@ -290,6 +293,7 @@ void SearchEngine::searchLookInFolder(const std::string& folder, bool stayOnFile
     if (!dir)
         return;
     walkPath_ = folder;
+    walkKey_.clear();
     subfolderNames_.clear();
     walkTree(std::move(dir));
 }
@@ -300,8 +304,10 @@ struct SearchEngine::WalkFrame {
     std::size_t pathLength;          // of walkPath_ for this folder
     std::size_t namesStart;          // its pending subfolder names in subfolderNames_
     std::size_t namesEnd;
-    std::size_t nextName;   // the next pending name to walk into
-    std::size_t aheadName;  // the next pending name not handed to the read-ahead yet
+    std::size_t nextName;         // the next pending name to walk into
+    std::size_t aheadName;        // the next pending name not handed to the read-ahead yet
+    std::uint32_t nextIndex = 0;  // their numbers among the folder's subfolders
+    std::uint32_t aheadIndex = 0;
 };
 
 // Depth-first with an explicit stack, so no depth of tree exhausts the thread's stack, and
@@ -314,14 +320,14 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
         const std::size_t namesStart = subfolderNames_.size();
         const Directory* const opened = dir.get();
         if (readAhead_)
-            dir = readAhead_->adopt(walkPath_, std::move(dir));
+            dir = readAhead_->adopt(walkPath_, walkKey_, std::move(dir));
         listFolder(*dir);
         // The helper that listed the folder has lined up its subfolders already.
-        const std::size_t aheadName = dir.get() != opened ? subfolderNames_.size() : namesStart;
+        const bool adopted = dir.get() != opened;
         stack.push_back({std::move(dir), walkPath_.size(), namesStart, subfolderNames_.size(),
-                         namesStart, aheadName});
+                         namesStart, adopted ? subfolderNames_.size() : namesStart});
         // Else its subfolders are the helpers' next work.
-        if (readAhead_ && aheadName == namesStart)
+        if (readAhead_ && !adopted)
             readAhead(stack, stack.size() - 1, kReadAheadAll);
         if (stack.size() > budget_.heldLevels + 1)
             stack[stack.size() - budget_.heldLevels - 1].dir.reset();
@@ -335,6 +341,7 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
             stack.pop_back();
             if (stack.empty())
                 break;
+            walkKey_.pop_back();
             walkPath_.resize(stack.back().pathLength);
             if (!stack.back().dir)
                 reopenTop(stack, child.get());
@@ -345,6 +352,7 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
         // A view only until the child is listed, which may move the names' storage.
         const std::string_view sub(subfolderNames_.data() + frame.nextName + sizeof length, length);
         frame.nextName += sizeof length + length;
+        const std::uint32_t index = frame.nextIndex++;
         if (readAhead_ && readAhead_->hungry())
             readAhead(stack, stack.size() - std::min(stack.size(), kReadAheadLevels),
                       kReadAheadBatch);
@@ -354,6 +362,7 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
         if (child) {
             walkPath_.append(sub);
             walkPath_ += '/';
+            walkKey_.push_back(index);
             enter(std::move(child));
         }
     }
@@ -361,28 +370,33 @@ void SearchEngine::walkTree(std::unique_ptr<Directory> root) {
 
 void SearchEngine::readAhead(std::vector<WalkFrame>& stack, std::size_t lowestLevel,
                              std::size_t most) {
-    // The top folder's next subfolders come first, then those of the folders below it in
-    // the stack; each add() goes in front of the ones before, so the lowest folder's names
-    // are handed over first and the top's end up nearest.
+    // The top folder's next subfolders first, then those of the folders below it in the
+    // stack.
     struct Span {
         std::size_t level, from, to;
+        std::uint32_t firstIndex;
     };
     Span spans[kReadAheadLevels];
     std::size_t spanCount = 0;
     std::size_t handed = 0;
     for (std::size_t level = stack.size(); level > lowestLevel && handed < most;) {
         WalkFrame& frame = stack[--level];
-        const std::size_t from = std::max(frame.aheadName, frame.nextName);
+        const bool fromAhead = frame.aheadName > frame.nextName;
+        const std::size_t from = fromAhead ? frame.aheadName : frame.nextName;
+        const std::uint32_t fromIndex = fromAhead ? frame.aheadIndex : frame.nextIndex;
         std::size_t at = from;
+        std::uint32_t count = 0;
         while (at < frame.namesEnd && handed < most) {
             std::uint32_t length = 0;
             std::memcpy(&length, subfolderNames_.data() + at, sizeof length);
             at += sizeof length + length;
             ++handed;
+            ++count;
         }
         if (at > from)
-            spans[spanCount++] = {level, from, at};
+            spans[spanCount++] = {level, from, at, fromIndex};
         frame.aheadName = at;
+        frame.aheadIndex = fromIndex + count;
     }
     while (spanCount > 0) {
         const Span& span = spans[--spanCount];
@@ -399,7 +413,9 @@ void SearchEngine::readAhead(std::vector<WalkFrame>& stack, std::size_t lowestLe
             aheadNames_.emplace_back(subfolderNames_.data() + at + sizeof length, length);
             at += sizeof length + length;
         }
-        readAhead_->add(walkPath_.substr(0, stack[span.level].pathLength), device, aheadNames_);
+        readAhead_->add(walkPath_.substr(0, stack[span.level].pathLength), device,
+                        std::span<const std::uint32_t>(walkKey_.data(), span.level),
+                        span.firstIndex, aheadNames_);
     }
 }
 

@@ -156,6 +156,9 @@ class SearchEngine {
     // For a walk into subfolders where it helps: wanted there, started on a cold disk.
     std::unique_ptr<WalkReadAhead> readAhead_;
     bool readAheadWanted_ = false;
+    // The walk's place in the tree for the read-ahead: the number of each folder from the
+    // look-in folder down to the one listed among its parent's subfolders.
+    std::vector<std::uint32_t> walkKey_;
     std::uint64_t recentListings_ = 0;  // the last ones the walk made: 1 for a slow one
     std::vector<std::string_view> aheadNames_;
     DescriptorBudget budget_;

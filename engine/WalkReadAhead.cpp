@@ -124,13 +124,14 @@ WalkReadAhead::~WalkReadAhead() {
 }
 
 void WalkReadAhead::add(const std::string& parent, std::uint64_t device,
+                        std::span<const std::uint32_t> parentKey, std::uint32_t firstIndex,
                         const std::vector<std::string_view>& names) {
     if (names.empty() || helpers_.empty())
         return;
     bool wake = false;
     {
         std::lock_guard<std::mutex> guard(lock_);
-        pushLocked(parent, device, names);
+        pushLocked(parent, device, parentKey, firstIndex, names);
         wake = idleHelpers_ > 0;
     }
     if (wake)
@@ -139,17 +140,21 @@ void WalkReadAhead::add(const std::string& parent, std::uint64_t device,
 
 template <typename Names>
 void WalkReadAhead::pushLocked(const std::string& parent, std::uint64_t device,
+                               std::span<const std::uint32_t> parentKey, std::uint32_t firstIndex,
                                const Names& names) {
-    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+    Key key(parentKey.begin(), parentKey.end());
+    key.push_back(firstIndex);
+    for (const auto& name : names) {
         std::string path;
-        path.reserve(parent.size() + name->size() + 1);
+        path.reserve(parent.size() + name.size() + 1);
         path += parent;
-        path += *name;
+        path += name;
         path += '/';
-        pending_.push_front(Pending{std::move(path), device});
+        pending_.try_emplace(key, Pending{std::move(path), device});
+        ++key.back();
     }
     while (pending_.size() > kMostPending)
-        pending_.pop_back();
+        pending_.erase(std::prev(pending_.end()));
     pendingCount_.store(pending_.size(), std::memory_order_relaxed);
 }
 
@@ -168,17 +173,17 @@ void WalkReadAhead::helperMain() {
         --idleHelpers_;
         if (ending_)
             return;
-        Pending folder = std::move(pending_.front());
-        pending_.pop_front();
+        auto nearest = pending_.extract(pending_.begin());
         pendingCount_.store(pending_.size(), std::memory_order_relaxed);
-        listing_.insert(folder.path);
+        listing_.insert(nearest.mapped().path);
         lock.unlock();
-        list(folder, files);
+        list(nearest.key(), nearest.mapped(), files);
         lock.lock();
     }
 }
 
 std::unique_ptr<Directory> WalkReadAhead::adopt(const std::string& path,
+                                                std::span<const std::uint32_t> key,
                                                 std::unique_ptr<Directory> dir) {
     if (helpers_.empty() || !dir)
         return dir;
@@ -200,10 +205,8 @@ std::unique_ptr<Directory> WalkReadAhead::adopt(const std::string& path,
             }
             if (!listing_.contains(path)) {
                 // Not started: the walk lists it now, and no helper need.
-                const auto waiting =
-                    std::find_if(pending_.begin(), pending_.end(),
-                                 [&path](const Pending& folder) { return folder.path == path; });
-                if (waiting != pending_.end()) {
+                const auto waiting = pending_.find(Key(key.begin(), key.end()));
+                if (waiting != pending_.end() && waiting->second.path == path) {
                     pending_.erase(waiting);
                     pendingCount_.store(pending_.size(), std::memory_order_relaxed);
                 }
@@ -227,8 +230,8 @@ std::unique_ptr<Directory> WalkReadAhead::adopt(const std::string& path,
 // By its whole path, one call instead of one for the parent and one for the folder: the
 // walk takes the listing only for the folder it opened itself by its own rules, and a
 // folder on another file system than its parent's is left to the walk. When the folder is
-// listed its subfolders go first in line: the walk enters them next.
-void WalkReadAhead::list(const Pending& folder, FileFilter& files) {
+// listed its subfolders wait for the helpers by their keys.
+void WalkReadAhead::list(const Key& key, const Pending& folder, FileFilter& files) {
     std::unique_ptr<Directory> dir = fs_.openFolder(folder.path, /*stayOnFileSystem=*/true);
     Listing listing;
     if (dir && (!dir->identity(listing.device, listing.inode) || listing.device != folder.device))
@@ -289,7 +292,7 @@ void WalkReadAhead::list(const Pending& folder, FileFilter& files) {
         std::lock_guard<std::mutex> guard(lock_);
         finishLocked(folder.path, keep ? &listing : nullptr);
         if (!ending_ && !subfolders.empty()) {
-            pushLocked(folder.path, folder.device, subfolders);
+            pushLocked(folder.path, folder.device, key, 0, subfolders);
             wake = idleHelpers_ > 0;
         }
     }

@@ -5,8 +5,12 @@
 // hand their listings over.)
 //
 //   WalkReadAhead ahead(fs, helpers, files);
-//   ahead.add(parentPath, device, names);  // subfolders the walk will enter, nearest first
-//   dir = ahead.adopt(path, std::move(dir));  // as the walk enters the folder at `path`
+//   ahead.add(parentPath, device, parentKey, firstIndex, names);  // subfolders to come
+//   dir = ahead.adopt(path, key, std::move(dir));  // as the walk enters a folder
+//
+// A folder's key is its place in the walk: the indexes among their siblings' subfolders
+// of the folders from the look-in folder down to it, compared as sequences, so that the
+// helpers always take the waiting folder the walk will come to first.
 //
 // A helper's listing is kept for the walk, which takes it when it enters that folder: the
 // walk still opens every folder itself, by its own rules, and takes the listing only when
@@ -17,9 +21,9 @@
 // names the helpers also describe the files whose names pass (Directory::stat()), and the
 // walk takes those descriptions with the listing.
 //
-// The helpers feed themselves: the subfolders of a folder a helper has listed go first in
-// line, as the walk will enter them next, so the helpers run ahead of the walk down the
-// tree in its own order; the walk hands over the subfolders of the folders it lists itself.
+// The helpers feed themselves: the subfolders of a folder a helper has listed wait in line
+// by their keys, so the helpers run ahead of the walk down the tree in its own order; the
+// walk hands over the subfolders of the folders it lists itself.
 //
 // Bounded: at most kMostPending folders wait (the farthest from the walk are dropped
 // first), each helper holds at most kDescriptorsPerHelper descriptors at a time, and the
@@ -33,9 +37,10 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -60,7 +65,7 @@ class WalkReadAhead {
     static constexpr std::size_t kDescriptorsPerHelper = 3;
     // Threads that mostly wait for the disk: a few more than the processors are worth it,
     // as a disk serves several requests at once.
-    static constexpr int kMostHelpers = 4;
+    static constexpr int kMostHelpers = 8;
 
     // A folder whose first entries took this long to read came from the disk, and so will
     // its files. From the cache they take a few microseconds.
@@ -100,17 +105,20 @@ class WalkReadAhead {
     // ask at every folder.
     bool hungry() const { return pendingCount_.load(std::memory_order_relaxed) < kLowWater; }
 
-    // Hands over subfolders of the folder at `parent` (a path ending with '/'), which the
-    // walk will enter in this order, before those handed over earlier.
-    // Those on another device than `device`, the parent's, are left to the walk.
+    // Hands over subfolders of the folder at `parent` (a path ending with '/', its key
+    // `parentKey`), the first of them its subfolder number `firstIndex`, the others the
+    // ones after it. Those on another device than `device`, the parent's, are left to the
+    // walk.
     void add(const std::string& parent, std::uint64_t device,
+             std::span<const std::uint32_t> parentKey, std::uint32_t firstIndex,
              const std::vector<std::string_view>& names);
 
     // The folder the walk has just opened at `path` (ending with '/'), to be listed: with
     // a helper's listing of it when there is one (waited for while a helper is listing
     // it), else `dir` itself. What is returned enumerates the entries and does everything
     // else through `dir`.
-    std::unique_ptr<Directory> adopt(const std::string& path, std::unique_ptr<Directory> dir);
+    std::unique_ptr<Directory> adopt(const std::string& path, std::span<const std::uint32_t> key,
+                                     std::unique_ptr<Directory> dir);
 
     // The folders listed ahead by every read-ahead of the process so far, and those whose
     // listing a walk took, for tests.
@@ -118,6 +126,7 @@ class WalkReadAhead {
     static std::size_t adoptedInProcess();
 
   private:
+    using Key = std::vector<std::uint32_t>;
     struct Pending {
         std::string path;      // ends with '/'
         std::uint64_t device;  // the parent's
@@ -135,13 +144,15 @@ class WalkReadAhead {
     class ListedFolder;
 
     void helperMain();
-    void list(const Pending& folder, FileFilter& files);
+    void list(const Key& key, const Pending& folder, FileFilter& files);
     // Under the lock: the helper is done with the folder at `path`; its listing is kept
     // when there is one.
     void finishLocked(const std::string& path, Listing* listing);
-    // Under the lock: subfolders of `parent` go first in line, in this order.
+    // Under the lock: subfolders of `parent` wait for a helper.
     template <typename Names>
-    void pushLocked(const std::string& parent, std::uint64_t device, const Names& names);
+    void pushLocked(const std::string& parent, std::uint64_t device,
+                    std::span<const std::uint32_t> parentKey, std::uint32_t firstIndex,
+                    const Names& names);
     bool keptFullLocked() const;
     void dropStaleLocked();
 
@@ -150,7 +161,7 @@ class WalkReadAhead {
     std::mutex lock_;
     std::condition_variable changed_;  // for the helpers
     std::condition_variable listed_;   // for the walk, waiting for a folder being listed
-    std::deque<Pending> pending_;      // nearest to the walk first
+    std::map<Key, Pending> pending_;   // nearest to the walk first
     std::atomic<std::size_t> pendingCount_{0};
     std::unordered_set<std::string> listing_;  // paths the helpers are listing now
     std::unordered_map<std::string, Listing> kept_;

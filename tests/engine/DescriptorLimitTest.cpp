@@ -42,12 +42,12 @@ TEST(DescriptorBudget, TheSharesNeverPassWhatIsFree) {
         std::size_t heldLevels, queuedFiles;
         int readAheadHelpers;
     };
-    // The read-ahead takes 3 descriptors a helper from the queue's share, at most half
-    // of it.
+    // The read-ahead takes 3 descriptors a helper from what the queue cannot use, else
+    // from the queue's share, at most half of it.
     const Case cases[] = {
         {-5, 4, 1, 1, 0, 0},   {5, 2, 1, 1, 0, 0},      {11, 2, 2, 3, 2, 0},
-        {19, 2, 2, 7, 3, 1},   {1000, 2, 2, 16, 52, 4}, {1000, 1, 1, 16, 52, 4},
-        {60, 2, 2, 16, 26, 4},
+        {19, 2, 2, 7, 3, 1},   {1000, 2, 2, 16, 64, 8}, {1000, 1, 1, 16, 64, 8},
+        {60, 2, 2, 16, 20, 6}, {100, 2, 2, 16, 54, 8},
     };
     for (const Case& c : cases) {
         const DescriptorBudget b = DescriptorBudget::fromFree(c.free, c.wanted);

@@ -236,7 +236,7 @@ TEST(WalkReadAhead, ListingIsTakenOnlyForTheFolderListed) {
     std::uint64_t inode = 0;
     ASSERT_TRUE(root->identity(device, inode));
     const std::size_t listedBefore = WalkReadAhead::listedInProcess();
-    ahead.add(tree.path(), device, {"x", "y"});
+    ahead.add(tree.path(), device, {}, 0, {"x", "y"});
     for (int wait = 0; wait < 5000 && WalkReadAhead::listedInProcess() < listedBefore + 2; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_GE(WalkReadAhead::listedInProcess(), listedBefore + 2);
@@ -245,14 +245,16 @@ TEST(WalkReadAhead, ListingIsTakenOnlyForTheFolderListed) {
     std::filesystem::rename(tree.path("x"), tree.path("gone"));
     tree.file("x/new.h", "1");
     const std::size_t adoptedBefore = WalkReadAhead::adoptedInProcess();
-    std::unique_ptr<Directory> x = ahead.adopt(tree.path("x/"), root->openSubfolder("x"));
+    const std::uint32_t first[] = {0};
+    const std::uint32_t second[] = {1};
+    std::unique_ptr<Directory> x = ahead.adopt(tree.path("x/"), first, root->openSubfolder("x"));
     ASSERT_TRUE(x);
     EXPECT_EQ(entriesOf(*x), std::vector<std::string>{"new.h"});
     EXPECT_EQ(WalkReadAhead::adoptedInProcess(), adoptedBefore);
 
     // The same folder: its listing is taken, and the description of its file is the one
     // stat() gives.
-    std::unique_ptr<Directory> y = ahead.adopt(tree.path("y/"), root->openSubfolder("y"));
+    std::unique_ptr<Directory> y = ahead.adopt(tree.path("y/"), second, root->openSubfolder("y"));
     ASSERT_TRUE(y);
     EXPECT_EQ(WalkReadAhead::adoptedInProcess(), adoptedBefore + 1);
     std::string_view name;
