@@ -294,6 +294,8 @@ void SearchEngine::searchLookInFolder(const std::string& folder, bool stayOnFile
         return;
     walkPath_ = folder;
     walkKey_.clear();
+    if (readAhead_)
+        readAhead_->forgetWaiting();
     subfolderNames_.clear();
     walkTree(std::move(dir));
 }

@@ -182,6 +182,12 @@ void WalkReadAhead::helperMain() {
     }
 }
 
+void WalkReadAhead::forgetWaiting() {
+    std::lock_guard<std::mutex> guard(lock_);
+    pending_.clear();
+    pendingCount_.store(0, std::memory_order_relaxed);
+}
+
 std::unique_ptr<Directory> WalkReadAhead::adopt(const std::string& path,
                                                 std::span<const std::uint32_t> key,
                                                 std::unique_ptr<Directory> dir) {

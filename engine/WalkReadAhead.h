@@ -113,6 +113,10 @@ class WalkReadAhead {
              std::span<const std::uint32_t> parentKey, std::uint32_t firstIndex,
              const std::vector<std::string_view>& names);
 
+    // A new look-in folder: the folders still waiting belong to the walk before, and their
+    // keys to another tree.
+    void forgetWaiting();
+
     // The folder the walk has just opened at `path` (ending with '/'), to be listed: with
     // a helper's listing of it when there is one (waited for while a helper is listing
     // it), else `dir` itself. What is returned enumerates the entries and does everything

@@ -97,14 +97,20 @@ class ReadAheadSwitch {
     ReadAheadMode was_;
 };
 
+// `lookIn`: folders of the tree to look in, the whole tree when there are none.
 std::vector<std::string> runSearch(const TempTree& tree, const SearchCriteria& prototype,
-                                   bool plain, std::size_t stopAfter, bool readAhead = true) {
+                                   bool plain, std::size_t stopAfter, bool readAhead = true,
+                                   const std::vector<std::string>& lookIn = {}) {
     PlainSwitch plainSwitch(plain);
     ReadAheadSwitch readAheadSwitch(readAhead);
     SearchCriteria criteria(prototype);
     RecordingSink sink(criteria, stopAfter);
     criteria.sink = &sink;
-    criteria.lookIn = {tree.path()};
+    criteria.lookIn.clear();
+    for (const std::string& folder : lookIn)
+        criteria.lookIn.push_back(tree.path(folder));
+    if (lookIn.empty())
+        criteria.lookIn = {tree.path()};
     std::string error;
     EXPECT_TRUE(criteria.prepare(error)) << error;
     SearchEngine engine(&criteria, nullptr);
@@ -185,20 +191,26 @@ TEST(WalkDifferential, ReadingAheadChangesNothingDelivered) {
                 tree.file(folders.back() + "f" + std::to_string(i) + ".h",
                           random() % 3 == 0 ? "needle\n" : "hay\n");
         }
-        for (int variant = 0; variant < 4; ++variant) {
+        for (int variant = 0; variant < 5; ++variant) {
             SearchCriteria c;
-            c.fileName = variant == 0 ? "*.h" : "";
-            if (variant >= 2) {
+            c.fileName = variant == 0 || variant == 4 ? "*.h" : "";
+            // Two look-in folders, one inside the other: the second walk's places in the
+            // tree are the first's again.
+            const std::vector<std::string> lookIn = variant == 4
+                                                        ? std::vector<std::string>{folders[1], ""}
+                                                        : std::vector<std::string>{};
+            if (variant == 2 || variant == 3) {
                 c.searchContents = true;
                 c.containingText = "needle";
                 c.onePhaseSearch = variant == 2;
             }
             SCOPED_TRACE(::testing::Message() << "seed " << seed << " variant " << variant);
-            const std::vector<std::string> without = runSearch(tree, c, false, 0, false);
-            ASSERT_EQ(runSearch(tree, c, false, 0, true), without);
+            const std::vector<std::string> without = runSearch(tree, c, false, 0, false, lookIn);
+            ASSERT_EQ(runSearch(tree, c, false, 0, true, lookIn), without);
             for (int stop = 0; stop < 3 && without.size() > 2; ++stop) {
                 const std::size_t stopAfter = 1 + random() % (without.size() - 1);
-                const std::vector<std::string> stopped = runSearch(tree, c, false, stopAfter, true);
+                const std::vector<std::string> stopped =
+                    runSearch(tree, c, false, stopAfter, true, lookIn);
                 ASSERT_EQ(stopped.size(), stopAfter);
                 ASSERT_TRUE(std::equal(stopped.begin(), stopped.end(), without.begin()))
                     << "stop after " << stopAfter;
