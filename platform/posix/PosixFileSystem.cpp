@@ -204,7 +204,7 @@ struct EntryBuffers {
 
     std::unique_ptr<char[]> take() {
         if (free.empty())
-            return std::make_unique<char[]>(kSize);
+            return std::make_unique_for_overwrite<char[]>(kSize);
         std::unique_ptr<char[]> buffer = std::move(free.back());
         free.pop_back();
         return buffer;
